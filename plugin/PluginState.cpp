@@ -1,0 +1,3 @@
+#include "PluginState.h"
+
+PluginState pluginState = {};
