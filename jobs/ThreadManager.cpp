@@ -1,0 +1,173 @@
+#include "jobs/ThreadManager.h"
+
+#include "jobs/ModulePin.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cwchar>
+
+namespace Vornix {
+
+namespace {
+
+const int logLevel = 1;
+const wchar_t logSource[] = L"FTP";
+const DWORD pollMs = 1000;
+const DWORD teardownWaitMs = 15000;
+
+std::atomic<HostFunctionTable*> logHost{nullptr};
+
+class Locked {
+public:
+    explicit Locked(CRITICAL_SECTION& section) : section(section) { EnterCriticalSection(&section); }
+    ~Locked() { LeaveCriticalSection(&section); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+private:
+    CRITICAL_SECTION& section;
+};
+
+}
+
+ThreadManager::ThreadManager() : cleanerThread(nullptr), stopping(false), abandoned(false)
+{
+    InitializeCriticalSection(&lock);
+}
+
+ThreadManager::~ThreadManager()
+{
+    DeleteCriticalSection(&lock);
+}
+
+void ThreadManager::startJob(iThread* job)
+{
+    Locked guard(lock);
+    if (!cleanerThread)
+        startCleaner();
+    if (job->getHandle())
+        jobs.push_back(job);
+    else
+        delete job;
+}
+
+void ThreadManager::startCleaner()
+{
+    cleanerThread = ModulePin::startThread(runCleaner, this);
+    logToHost(logLevel, logSource, L"Starting cleaner thread %p", cleanerThread);
+}
+
+DWORD WINAPI ThreadManager::runCleaner(LPVOID manager)
+{
+    auto self = static_cast<ThreadManager*>(manager);
+    HANDLE cleaner = nullptr;
+    bool orphaned = false;
+    while (iThread* job = self->newestOrSignOff(cleaner, orphaned))
+        self->watch(job);
+    logToHost(logLevel, logSource, L"Cleaner thread %p has ended", cleaner);
+    { Locked g(self->lock); if (self->cleanerThread) CloseHandle(self->cleanerThread); self->cleanerThread = nullptr; }
+    if (orphaned)
+        delete self;
+    ModulePin::exitThread(0);
+}
+
+// The emptiness check and the clearing of cleanerThread are one step, so a job
+// listed after it finds cleanerThread null and starts a cleaner of its own.
+iThread* ThreadManager::newestOrSignOff(HANDLE& cleaner, bool& orphaned)
+{
+    Locked guard(lock);
+    if (!jobs.empty())
+        return jobs.back();
+    cleaner = cleanerThread;
+    orphaned = abandoned;
+    return nullptr;
+}
+
+void ThreadManager::watch(iThread* job)
+{
+    HANDLE thread = job->getHandle();
+    if (!thread) {
+        reap(job, nullptr);
+        logToHost(logLevel, logSource, L"Thread handle is NULL");
+        return;
+    }
+    if (stopping)
+        job->requestStop();
+    if (WaitForSingleObject(thread, pollMs) != WAIT_OBJECT_0)
+        return;
+    logToHost(logLevel, logSource, L"Thread %p has ended", thread);
+    reap(job, thread);
+}
+
+void ThreadManager::reap(iThread* job, HANDLE thread)
+{
+    Locked guard(lock);
+    if (thread)
+        CloseHandle(thread);
+    jobs.erase(std::find(jobs.begin(), jobs.end(), job));
+    delete job;
+}
+
+void ThreadManager::teardown(ThreadManager* manager)
+{
+    if (!manager)
+        return;
+    HANDLE cleaner = manager->beginStop();
+    if (cleaner) {
+        WaitForSingleObject(cleaner, teardownWaitMs);
+        CloseHandle(cleaner);
+    }
+    setLogHost(nullptr);
+    if (manager->handOverAfterWait())
+        delete manager;
+}
+
+// The cleaner closes cleanerThread itself when it ends, so teardown waits on a
+// handle of its own, taken while the cleaner cannot close the original.
+HANDLE ThreadManager::beginStop()
+{
+    Locked guard(lock);
+    stopping = true;
+    HANDLE cleaner = nullptr;
+    if (cleanerThread)
+        DuplicateHandle(GetCurrentProcess(), cleanerThread, GetCurrentProcess(), &cleaner, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS);
+    return cleaner;
+}
+
+// True when no cleaner runs any more and teardown frees the manager; otherwise
+// the running cleaner frees it once it has reaped the last job.
+bool ThreadManager::handOverAfterWait()
+{
+    Locked guard(lock);
+    abandoned = cleanerThread != nullptr;
+    return !abandoned;
+}
+
+void setLogHost(HostFunctionTable* host)
+{
+    logHost = host;
+}
+
+void logToHost(int level, const wchar_t* source, const wchar_t* format, ...)
+{
+    HostFunctionTable* host = logHost;
+    if (!host)
+        return;
+    // msvcrt's own formatter: it writes at most 2047 characters and leaves the
+    // zero-filled rest, so the text is always terminated.
+    wchar_t text[2048] = {};
+    va_list arguments;
+    va_start(arguments, format);
+    _vsnwprintf(text, 2047, format, arguments);
+    va_end(arguments);
+
+    LogRecord record = {};
+    record.size = sizeof record;
+    record.level = level;
+    record.source = source;
+    record.message = text;
+    host->callFunction(L"WTW/Log", reinterpret_cast<WPARAM>(&record), 0);
+}
+
+}

@@ -1,0 +1,62 @@
+// Owns every transfer job from startJob on and reaps it on a cleaner thread
+// once the job's thread has ended. The cleaner runs only while jobs are listed.
+// At unload the manager has the jobs asked to stop and waits a bounded time.
+#pragma once
+
+#include "jobs/iThread.h"
+#include "plugin/HostInterface.h"
+
+#include <atomic>
+#include <deque>
+
+namespace Vornix {
+
+class ThreadManager {
+public:
+    CRITICAL_SECTION lock;         // guards jobs, cleanerThread and the hand-over at teardown
+    std::deque<iThread*> jobs;     // owned; in the order started, the newest at the back
+    HANDLE cleanerThread;          // null while no cleaner runs
+    std::atomic<bool> stopping;    // set once, by teardown; the cleaner reads it without lock
+
+    ThreadManager();
+    ThreadManager(const ThreadManager&) = delete;
+    ThreadManager& operator=(const ThreadManager&) = delete;
+
+    // Takes ownership of a newly constructed job: lists it when it has a
+    // thread, frees it at once when it has none. Starts a cleaner if none runs.
+    // Throws std::bad_alloc if the list cannot grow; the job is then left to
+    // its thread, since freeing it could pull it from under that thread.
+    void startJob(iThread* job);
+
+    // The cleaner thread: waits on the newest job and reaps it once its thread
+    // has ended; asks it to stop on every pass once stopping is set. Ends when
+    // the list is empty. Ends its thread with code 0 instead of returning.
+    static DWORD WINAPI runCleaner(LPVOID manager);
+
+    // Unload's last step: sets stopping and waits at most 15000 ms for the
+    // cleaner. If the cleaner has ended, frees the manager; otherwise the
+    // cleaner frees it when it ends, and jobs still listed are reaped as their
+    // threads end. Either way the host's log is no longer written to.
+    static void teardown(ThreadManager* manager);
+
+private:
+    bool abandoned;  // teardown has returned while the cleaner still ran
+
+    ~ThreadManager();
+    void startCleaner();
+    HANDLE beginStop();
+    bool handOverAfterWait();
+    iThread* newestOrSignOff(HANDLE& cleaner, bool& orphaned);
+    void watch(iThread* job);
+    void reap(iThread* job, HANDLE thread);
+};
+
+// The host whose log logToHost writes to; null stops logging. Set by pluginLoad.
+void setLogHost(HostFunctionTable* host);
+
+// Writes one line to the host's log through "WTW/Log". The format is msvcrt's
+// wide printf (%s takes a wide string, %p gives eight upper-case hex digits);
+// the line is cut after 2047 characters. Does nothing while no host is set.
+void logToHost(int level, const wchar_t* source, const wchar_t* format, ...);
+
+}

@@ -1,0 +1,49 @@
+// The upload's progress window: a modeless dialog from template 101 that
+// belongs to the thread creating it. Jobs on other threads fill it only by
+// posted messages and ask whether "Przerwij" was pressed through its "ABORT"
+// property; the window holds no reference to its job.
+#pragma once
+
+#include <windows.h>
+
+class ProgressWindow {
+public:
+    enum ControlId {
+        Caption = -1,  // the window's own caption, as a text target
+        CloseButton = 2,
+        AbortButton = 3,
+        ProgressBar = 1001,
+        NameLabel = 1002,
+        ProgressLabel = 1003,
+        SpeedLabel = 1004,
+        RemainingLabel = 1005,
+    };
+    enum { TemplateId = 101 };
+
+    // "VornixsetDialogTxtA" and "VornixsetDialogTxtW": wParam the control id
+    // (or Caption), lParam a GlobalAlloc'd fixed block holding the text, which
+    // the window frees. Registered when the module is loaded.
+    static const UINT setDialogTxtA;
+    static const UINT setDialogTxtW;
+
+    // The window, hidden, owned by owner (may be null); null on failure. The
+    // template comes from module; "msctls_progress32" must be registered.
+    static HWND create(HINSTANCE module, HWND owner);
+
+    static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Posts a copy of text (8-bit in the ANSI code page, or UTF-16) for a
+    // control or the caption. False when the window is gone; the copy is then
+    // freed here. Never waits for the window's thread.
+    static bool postText(HWND window, int controlId, const char* text);
+    static bool postText(HWND window, int controlId, const wchar_t* text);
+
+    // Whether "Przerwij" has been pressed; false once the window is gone.
+    static bool abortRequested(HWND window);
+
+    // Closes every progress window of this process; called at unload so that
+    // no window outlives the code of its dialog procedure. A window of another
+    // thread gets the close command and a bounded time to act on it; if it is
+    // still there, our module stays mapped until the process ends.
+    static void closeAll();
+};
