@@ -1,0 +1,228 @@
+#include "FtpSendThread.h"
+
+#include "FtpSession.h"
+#include "FtpSettings.h"
+#include "LinkDelivery.h"
+#include "ModulePin.h"
+#include "NameListing.h"
+#include "UploadErrorReport.h"
+#include "UploadProgress.h"
+#include "plugin/SettingsStore.h"
+#include "plugin/TextConversion.h"
+#include "ui/FileChoice.h"
+#include "ui/HostWindow.h"
+#include "ui/ProgressWindow.h"
+
+#include <Poco/Exception.h>
+#include <Poco/Net/NetException.h>
+#include <Poco/Path.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <exception>
+#include <memory>
+
+namespace Vornix {
+
+namespace {
+
+struct FileCloser {
+    void operator()(FILE* file) const { fclose(file); }
+};
+typedef std::unique_ptr<FILE, FileCloser> OpenFile;
+
+const size_t chunkSize = 4096;
+
+// Deletes what was stored of a file whose data connection failed. The
+// server's own reply to the broken transfer is the most telling error.
+[[noreturn]] void abandonUpload(FtpSession& session, const std::string& remoteName)
+{
+    std::exception_ptr failure;
+    try {
+        session.endUpload();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        session.remove(remoteName);
+    } catch (...) {
+        if (!failure)
+            failure = std::current_exception();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+    throw Poco::Net::NetException("Socket send error", 0);
+}
+
+// After an abort the partly stored file goes, even when the server took the
+// end of the transfer badly.
+void removeAfterStop(FtpSession& session, const std::string& remoteName)
+{
+    try {
+        session.endUpload();
+    } catch (const Poco::Exception&) {
+    }
+    session.remove(remoteName);
+}
+
+int64_t fileSize(FILE* file)
+{
+    _fseeki64(file, 0, SEEK_END);
+    int64_t size = _ftelli64(file);
+    _fseeki64(file, 0, SEEK_SET);
+    return size < 0 ? 0 : size;
+}
+
+}
+
+FtpSendThread::FtpSendThread(HostFunctionTable* host, const ContactRecord* contact, HINSTANCE moduleHandle,
+                             const wchar_t* path)
+    : localPath(), moduleHandle(moduleHandle), host(host), contact(), progressWindow(nullptr),
+      threadHandle(nullptr), stopRequested(false)
+{
+    if (contact)
+        this->contact = *contact;
+    try {
+        HWND owner = HostWindow::find();
+        if (!settlePath(path, owner))
+            return;
+        progressWindow = ProgressWindow::create(moduleHandle, owner);
+        threadHandle = ModulePin::startThread(threadRoutine, this);
+        if (!threadHandle && progressWindow) {
+            DestroyWindow(progressWindow);
+            progressWindow = nullptr;
+        }
+    } catch (...) {
+    }
+}
+
+HANDLE FtpSendThread::getHandle()
+{
+    return threadHandle;
+}
+
+void FtpSendThread::requestStop()
+{
+    stopRequested = true;
+}
+
+// A given path must fit the 8-bit path buffer whole: a cut or lossy path could
+// open another file than the one meant.
+bool FtpSendThread::settlePath(const wchar_t* path, HWND owner)
+{
+    if (!path)
+        return FileChoice::askForFile(owner, moduleHandle, localPath, sizeof localPath);
+    std::string narrow;
+    if (!TextConversion::toAnsiExact(path, narrow) || narrow.size() >= sizeof localPath) {
+        std::wstring text = L"Nie można wysłać pliku: jego ścieżka jest dłuższa niż 255 znaków albo zawiera "
+                            L"znaki spoza strony kodowej systemu.\n\n";
+        MessageBoxW(owner, (text + path).c_str(), L"Vornix - I/O Error", MB_ICONERROR);
+        return false;
+    }
+    std::memcpy(localPath, narrow.c_str(), narrow.size() + 1);
+    return true;
+}
+
+DWORD WINAPI FtpSendThread::threadRoutine(LPVOID param)
+{
+    DWORD result = 0;
+    auto job = static_cast<FtpSendThread*>(param);
+    if (!job)
+        result = 1;
+    else if (!job->host || !job->moduleHandle)
+        result = 2;
+    else {
+        try {
+            job->run();
+        } catch (...) {
+            if (!job->stopRequested)
+                UploadErrorReport::show(std::current_exception());
+        }
+        try {
+            job->finishRun();
+        } catch (...) {
+        }
+    }
+    ModulePin::exitThread(result);
+}
+
+void FtpSendThread::run()
+{
+    Poco::Path path(localPath);
+    FtpSettings settings = FtpSettings::read();
+    std::string localName = path.getFileName();
+    if (NameListing::hasLineBreak(localName))
+        throw Poco::IOException(TextConversion::toAnsi(L"Nazwa pliku zawiera znak nowego wiersza"), 0);
+
+    FtpSession session(settings.server);
+    session.login(settings.username, settings.password);
+    if (!settings.dir.empty())
+        session.setWorkingDirectory(settings.dir);
+    std::string remoteName = chooseRemoteName(session, localName);
+
+    FILE* opened = nullptr;
+    if (fopen_s(&opened, path.toString().c_str(), "rb") != 0 || !opened)
+        throw Poco::IOException(TextConversion::toAnsi(L"Nie można otworzyć tego pliku"), 0);
+    OpenFile file(opened);
+    transfer(session, file.get(), fileSize(file.get()), remoteName);
+    file.reset();
+
+    if (stopRequested) {
+        removeAfterStop(session, remoteName);
+    } else {
+        session.endUpload();
+        if (progressWindow)
+            UploadProgress::finish(progressWindow);
+        LinkDelivery::deliver(host, contact, remoteName);
+    }
+    session.close();
+}
+
+// The whole listing is read, so no listed name is missed, and a time-prefixed
+// name is checked against it too.
+std::string FtpSendThread::chooseRemoteName(FtpSession& session, const std::string& localName)
+{
+    NameListing listing = NameListing::read(session.beginList("", false));
+    session.endList();
+    return listing.freeNameFor(localName, _time64(nullptr));
+}
+
+void FtpSendThread::transfer(FtpSession& session, FILE* file, int64_t size, const std::string& remoteName)
+{
+    std::ostream& upload = session.beginUpload(remoteName);
+    UploadProgress progress(progressWindow, size);
+    if (progressWindow)
+        progress.begin(remoteName, localPath);
+    char buffer[chunkSize];
+    int64_t sent = 0;
+    for (;;) {
+        size_t read = fread(buffer, 1, sizeof buffer, file);
+        if (read == 0 || stopRequested)
+            break;
+        upload.write(buffer, static_cast<std::streamsize>(read));
+        if (upload.fail() || upload.bad())
+            abandonUpload(session, remoteName);
+        if (!progressWindow)
+            continue;
+        if (ProgressWindow::abortRequested(progressWindow)) {
+            stopRequested = true;
+            break;
+        }
+        sent += static_cast<int64_t>(read);
+        progress.update(sent);
+    }
+}
+
+// The window closes when the run ends unless the user chose to keep it.
+void FtpSendThread::finishRun()
+{
+    if (!progressWindow || stopRequested)
+        return;
+    SettingRead autoClose = SettingsStore::readInt(SettingKeys::autoClose);
+    if (autoClose.found && autoClose.value == 0)
+        return;
+    PostMessageW(progressWindow, WM_COMMAND, ProgressWindow::CloseButton, 0);
+}
+
+}

@@ -1,0 +1,46 @@
+// The upload job: sends one local file to the configured FTP server on a
+// thread of its own, shows its progress and delivers the link.
+#pragma once
+
+#include "iThread.h"
+#include "plugin/HostInterface.h"
+
+#include <cstdint>
+#include <string>
+
+class FtpSession;
+class NameListing;
+
+namespace Vornix {
+
+class FtpSendThread : public iThread {
+public:
+    // Settles the file (the given path, or the user's choice when `path` is
+    // null), creates the hidden progress window and starts the thread. Never
+    // fails outwards: without a file or a thread the job has a null handle.
+    FtpSendThread(HostFunctionTable* host, const ContactRecord* contact, HINSTANCE moduleHandle,
+                  const wchar_t* path);
+
+    HANDLE getHandle() override;
+    void requestStop() override;
+
+    // 1 without a job, 2 without host or module, else 0 (failures included).
+    static DWORD WINAPI threadRoutine(LPVOID job);
+
+private:
+    bool settlePath(const wchar_t* path, HWND owner);
+    void run();
+    std::string chooseRemoteName(FtpSession& session, const std::string& localName);
+    void transfer(FtpSession& session, FILE* file, int64_t size, const std::string& remoteName);
+    void finishRun();
+
+    char localPath[256];
+    HINSTANCE moduleHandle;
+    HostFunctionTable* host;
+    ContactRecord contact;
+    HWND progressWindow;
+    HANDLE threadHandle;
+    volatile bool stopRequested;
+};
+
+}

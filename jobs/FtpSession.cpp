@@ -1,0 +1,31 @@
+#include "FtpSession.h"
+
+#include <Poco/Net/FTPClientSession.h>
+#include <Poco/Net/NetException.h>
+#include <Poco/Net/SocketAddress.h>
+#include <Poco/Net/StreamSocket.h>
+
+const Poco::Timespan FtpSession::timeout(5, 0);
+
+namespace {
+
+Poco::Net::StreamSocket connectBounded(const ServerAddress& address)
+{
+    Poco::Net::StreamSocket socket;
+    socket.connect(Poco::Net::SocketAddress(address.host, address.port), FtpSession::timeout);
+    return socket;
+}
+
+}
+
+// The base reads no welcome (it would wait up to its 30-second default); the
+// welcome is read here once the session's own timeout is set.
+FtpSession::FtpSession(const ServerAddress& address)
+    : Poco::Net::FTPClientSession(connectBounded(address), false)
+{
+    setTimeout(timeout);
+    std::string response;
+    int status = _pControlSocket->receiveStatusMessage(response);
+    if (!isPositiveCompletion(status))
+        throw Poco::Net::FTPException("Cannot receive status message", response, status);
+}

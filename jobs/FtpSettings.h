@@ -1,0 +1,18 @@
+// The four settings of an FTP session, read afresh for every run and checked
+// before anything is sent: a CR or LF would let a setting inject commands.
+#pragma once
+
+#include "ServerAddress.h"
+
+#include <string>
+
+struct FtpSettings {
+    ServerAddress server;
+    std::string username;
+    std::string password;
+    std::string dir;
+
+    // Throws Poco::Net::FTPException with a message for the user when the
+    // server is empty or malformed, or any setting holds a line break.
+    static FtpSettings read();
+};

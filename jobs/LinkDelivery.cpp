@@ -1,0 +1,37 @@
+#include "LinkDelivery.h"
+
+#include "LinkText.h"
+#include "plugin/SettingsStore.h"
+
+namespace LinkDelivery {
+
+namespace {
+
+// The contact's network names its send function "CLASS/NUMBER/PFMessageSend".
+std::wstring sendFunctionName(const ContactRecord& contact)
+{
+    return std::wstring(contact.netClass) + L"/" + std::to_wstring(contact.netId) + L"/PFMessageSend";
+}
+
+}
+
+void deliver(HostFunctionTable* host, const ContactRecord& contact, const std::string& remoteName)
+{
+    std::wstring prefix = SettingsStore::readString(SettingKeys::httpHost);
+    if (prefix.empty())
+        return;
+    std::wstring link = LinkText::linkFor(prefix, remoteName);
+
+    ChatMessage message = {};
+    message.size = sizeof(message);
+    message.contact = contact;
+    message.text = link.c_str();
+    message.flags = 6;
+
+    SettingRead sendLink = SettingsStore::readInt(SettingKeys::sendLink);
+    if (sendLink.found && sendLink.value == 0 && contact.netClass)
+        host->callFunction(sendFunctionName(contact).c_str(), reinterpret_cast<WPARAM>(&message), 0);
+    host->callFunction(L"WTW/PFShowMessage", reinterpret_cast<WPARAM>(&message), 0);
+}
+
+}

@@ -1,0 +1,15 @@
+// The web link to an uploaded file.
+#pragma once
+
+#include <string>
+
+namespace LinkText {
+
+// Digits, ASCII letters and ~ ! * ( ) ' . stay; every other byte becomes
+// "%" and two upper-case hex digits ("a b-c_d.txt" -> "a%20b%2Dc%5Fd.txt").
+std::string urlEncode(const std::string& name);
+
+// The prefix, a "/" unless it already ends in "/" or "\", and the encoded name.
+std::wstring linkFor(const std::wstring& prefix, const std::string& remoteName);
+
+}

@@ -1,0 +1,53 @@
+#include "NameListing.h"
+
+#include <algorithm>
+#include <iterator>
+
+NameListing NameListing::read(std::istream& listing)
+{
+    std::string text((std::istreambuf_iterator<char>(listing)), std::istreambuf_iterator<char>());
+    char separator = text.find('\n') != std::string::npos ? '\n' : '\r';
+    NameListing result;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(separator, start);
+        if (end == std::string::npos)
+            end = text.size();
+        result.add(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return result;
+}
+
+void NameListing::add(std::string line)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    if (line.empty())
+        return;
+    if (hasLineBreak(line))
+        rejectedNames.push_back(line);
+    else
+        listedNames.push_back(line);
+}
+
+bool NameListing::contains(const std::string& name) const
+{
+    return std::find(listedNames.begin(), listedNames.end(), name) != listedNames.end();
+}
+
+std::string NameListing::freeNameFor(const std::string& name, int64_t now) const
+{
+    if (!contains(name))
+        return name;
+    for (int64_t second = now;; ++second) {
+        std::string candidate = std::to_string(second) + "_" + name;
+        if (!contains(candidate))
+            return candidate;
+    }
+}
+
+bool NameListing::hasLineBreak(const std::string& text)
+{
+    return text.find_first_of("\r\n") != std::string::npos;
+}

@@ -1,0 +1,33 @@
+// A server's plain name listing (NLST), read whole: lines of any length, ended
+// by LF or CR LF (or by CR alone when the listing holds no LF at all).
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+class NameListing {
+public:
+    static NameListing read(std::istream& listing);
+
+    // Names in listing order; none is empty or holds a CR or LF.
+    const std::vector<std::string>& names() const { return listedNames; }
+    // Lines that held a CR or LF inside the name: never sent back to the server.
+    const std::vector<std::string>& unsafeNames() const { return rejectedNames; }
+
+    bool contains(const std::string& name) const;
+
+    // The name to store a file under without overwriting a listed one: the
+    // name itself, or the decimal time, "_" and the name, where the time is
+    // `now` or the first later second whose prefixed name is not listed.
+    std::string freeNameFor(const std::string& name, int64_t now) const;
+
+    static bool hasLineBreak(const std::string& text);
+
+private:
+    void add(std::string line);
+
+    std::vector<std::string> listedNames;
+    std::vector<std::string> rejectedNames;
+};

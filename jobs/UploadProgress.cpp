@@ -1,0 +1,59 @@
+#include "UploadProgress.h"
+
+#include "ProgressText.h"
+#include "ui/ProgressWindow.h"
+
+#include <commctrl.h>
+
+#include <climits>
+#include <ctime>
+
+UploadProgress::UploadProgress(HWND window, int64_t size) : window(window), size(size), barShift(0), startTime(0)
+{
+    while ((size >> barShift) > INT_MAX)
+        ++barShift;
+}
+
+void UploadProgress::begin(const std::string& remoteName, const std::string& localPath)
+{
+    ProgressWindow::postText(window, ProgressWindow::Caption, remoteName.c_str());
+    ProgressWindow::postText(window, ProgressWindow::NameLabel, localPath.c_str());
+    ProgressWindow::postText(window, ProgressWindow::ProgressLabel, ProgressText::formatStart(size).c_str());
+    ProgressWindow::postText(window, ProgressWindow::SpeedLabel, L"0 KB/s");
+    ProgressWindow::postText(window, ProgressWindow::RemainingLabel, L"00:00:00");
+    PostMessageW(GetDlgItem(window, ProgressWindow::ProgressBar), PBM_SETRANGE32, 0, barValue(size));
+    ShowWindow(window, SW_SHOWNORMAL);
+    startTime = _time64(nullptr);
+}
+
+void UploadProgress::update(int64_t sent)
+{
+    std::string progress = ProgressText::formatSize(static_cast<float>(sent)) + " / " +
+                           ProgressText::formatSize(static_cast<float>(size));
+    ProgressWindow::postText(window, ProgressWindow::ProgressLabel, progress.c_str());
+    int64_t elapsed = _time64(nullptr) - startTime;
+    if (elapsed > 0)
+        postRates(sent, elapsed);
+    PostMessageW(GetDlgItem(window, ProgressWindow::ProgressBar), PBM_SETPOS, barValue(sent), 0);
+}
+
+void UploadProgress::finish(HWND window)
+{
+    ProgressWindow::postText(window, ProgressWindow::RemainingLabel, L"Zakończono");
+}
+
+// The average speed since the start, from whole-second clock readings.
+void UploadProgress::postRates(int64_t sent, int64_t elapsed)
+{
+    float speed = static_cast<float>(sent) / static_cast<float>(elapsed);
+    ProgressWindow::postText(window, ProgressWindow::SpeedLabel, (ProgressText::formatSize(speed) + "/s").c_str());
+    if (speed <= 0)
+        return;
+    auto remaining = static_cast<int64_t>(static_cast<double>(size - sent) / speed);
+    ProgressWindow::postText(window, ProgressWindow::RemainingLabel, ProgressText::formatRemaining(remaining).c_str());
+}
+
+int UploadProgress::barValue(int64_t bytes) const
+{
+    return static_cast<int>(bytes >> barShift);
+}

@@ -1,0 +1,28 @@
+// What an upload shows in its progress window: name, path, bytes sent
+// against the size, speed, time remaining and the bar.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+class UploadProgress {
+public:
+    UploadProgress(HWND window, int64_t size);
+
+    // The first texts and the bar's range, then the window is shown; the
+    // transfer's start time is taken after that.
+    void begin(const std::string& remoteName, const std::string& localPath);
+    void update(int64_t sent);
+    static void finish(HWND window);
+
+private:
+    void postRates(int64_t sent, int64_t elapsed);
+    int barValue(int64_t bytes) const;
+
+    HWND window;
+    int64_t size;
+    int barShift;  // the bar's range is an int: large files are counted in 2^barShift bytes
+    int64_t startTime;
+};

@@ -1,0 +1,45 @@
+// The plug-in's seven settings, kept by the host's settings service in the
+// plug-in's own configuration file. One handle serves the whole load.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace SettingKeys {
+constexpr const wchar_t* ftpHost = L"cfg/Vornix/ftpHost";
+constexpr const wchar_t* username = L"cfg/Vornix/username";
+constexpr const wchar_t* password = L"cfg/Vornix/password";
+constexpr const wchar_t* dir = L"cfg/Vornix/dir";
+constexpr const wchar_t* httpHost = L"cfg/Vornix/httpHost";
+constexpr const wchar_t* sendLink = L"cfg/Vornix/sendLink";    // 0: links are sent; else only shown
+constexpr const wchar_t* autoClose = L"cfg/Vornix/autoClose";  // 0: the progress window stays open
+}
+
+struct SettingRead {
+    bool found;
+    int32_t value;  // 0 when not found
+};
+
+// Reads give the defaults ("" and not found) and writes store nothing while
+// the store is closed. Calls may come from the host's thread and from job
+// threads at once; closing waits for calls under way, so a handle given back
+// to the host is never used again.
+class SettingsStore {
+public:
+    static void openSettings();
+    static void closeSettings();
+    static bool isOpen();
+
+    static std::wstring readString(const wchar_t* key);
+    // The text in the system's ANSI code page, cut at a character boundary to
+    // at most 255 bytes.
+    static std::string readNarrowString(const wchar_t* key);
+    static SettingRead readInt(const wchar_t* key);
+    static void writeString(const wchar_t* key, const std::wstring& text);
+    static void writeInt(const wchar_t* key, int32_t value);
+
+    static constexpr size_t textCapacity = 4096;      // characters, with the terminator
+    static constexpr size_t narrowCapacity = 256;     // bytes, with the terminator
+};

@@ -1,0 +1,119 @@
+// The plug-in's pure text functions: links, sizes, times, listings, addresses.
+#include "jobs/FtpDelAllThread.h"
+#include "jobs/LinkText.h"
+#include "jobs/NameListing.h"
+#include "jobs/ProgressText.h"
+#include "jobs/ServerAddress.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+NameListing listing(const std::string& text)
+{
+    std::istringstream stream(text);
+    return NameListing::read(stream);
+}
+
+TEST(UrlEncode, KeepsOnlyTheUnreservedSet)
+{
+    EXPECT_EQ("a%20b%2Dc%5Fd.txt", LinkText::urlEncode("a b-c_d.txt"));
+    EXPECT_EQ("~!*()'.AZaz09", LinkText::urlEncode("~!*()'.AZaz09"));
+    EXPECT_EQ("%B3%F3d%9F.txt", LinkText::urlEncode("\xB3\xF3\x64\x9F.txt"));
+    EXPECT_EQ("%25%2F%3F%26%23%00%FF", LinkText::urlEncode(std::string("%/?&#\0\xFF", 7)));
+    EXPECT_EQ("1291712345%5Fphoto.jpg", LinkText::urlEncode("1291712345_photo.jpg"));
+}
+
+TEST(UrlEncode, LinkGetsOneSeparator)
+{
+    EXPECT_EQ(L"http://h/f/a%20b", LinkText::linkFor(L"http://h/f", "a b"));
+    EXPECT_EQ(L"http://h/f/a", LinkText::linkFor(L"http://h/f/", "a"));
+    EXPECT_EQ(L"http://h/f\\a", LinkText::linkFor(L"http://h/f\\", "a"));
+}
+
+TEST(FormatSize, BoundsAreStrict)
+{
+    EXPECT_EQ("42B", ProgressText::formatSize(42));
+    EXPECT_EQ("0B", ProgressText::formatSize(0));
+    EXPECT_EQ("1e+03B", ProgressText::formatSize(1024));
+    EXPECT_EQ("5.1e+02B", ProgressText::formatSize(512));
+    EXPECT_EQ("1.00KB", ProgressText::formatSize(1025));
+    EXPECT_EQ("4.00KB", ProgressText::formatSize(4096));
+    EXPECT_EQ("1.50KB", ProgressText::formatSize(1536));
+    EXPECT_EQ("1024.00KB", ProgressText::formatSize(1048576));
+    EXPECT_EQ("1.00MB", ProgressText::formatSize(1048577));
+    EXPECT_EQ("1024.00MB", ProgressText::formatSize(1073741824.0f));
+    EXPECT_EQ("2.00GB", ProgressText::formatSize(2147483648.0f));
+    EXPECT_EQ("5.00GB", ProgressText::formatSize(5368709120.0f));
+}
+
+TEST(FormatRemaining, PadsEachFieldToTwoDigits)
+{
+    EXPECT_EQ("00:00:00", ProgressText::formatRemaining(0));
+    EXPECT_EQ("01:02:05", ProgressText::formatRemaining(3725));
+    EXPECT_EQ("100:00:00", ProgressText::formatRemaining(360000));
+    EXPECT_EQ("00:00:59", ProgressText::formatRemaining(59));
+    EXPECT_EQ("0B/52341B", ProgressText::formatStart(52341));
+    EXPECT_EQ("0B/3000000000B", ProgressText::formatStart(3000000000LL));
+}
+
+TEST(NameListingTest, ReadsLinesOfAnyLengthWithAnyLineEnd)
+{
+    std::string longName(1000, 'x');
+    NameListing crlf = listing("a.txt\r\n" + longName + "\r\nphoto.jpg\r\n");
+    EXPECT_EQ((std::vector<std::string>{"a.txt", longName, "photo.jpg"}), crlf.names());
+    EXPECT_TRUE(crlf.contains("photo.jpg"));
+    EXPECT_FALSE(crlf.contains("Photo.jpg"));
+    EXPECT_EQ((std::vector<std::string>{"a", "b"}), listing("a\nb").names());
+    EXPECT_EQ((std::vector<std::string>{"a", "b"}), listing("a\rb\r").names());
+    EXPECT_TRUE(listing("").names().empty());
+}
+
+TEST(NameListingTest, NamesWithLineBreaksAreSetAside)
+{
+    NameListing mixed = listing("ok\r\nbad\rname\r\nDELE x\r\n");
+    EXPECT_EQ((std::vector<std::string>{"ok", "DELE x"}), mixed.names());
+    EXPECT_EQ((std::vector<std::string>{"bad\rname"}), mixed.unsafeNames());
+}
+
+TEST(NameListingTest, FreeNameNeverOverwritesAListedFile)
+{
+    NameListing names = listing("photo.jpg\r\n1000_photo.jpg\r\n1001_photo.jpg\r\n");
+    EXPECT_EQ("other.jpg", names.freeNameFor("other.jpg", 1000));
+    EXPECT_EQ("1002_photo.jpg", names.freeNameFor("photo.jpg", 1000));
+    EXPECT_EQ("999_photo.jpg", names.freeNameFor("photo.jpg", 999));
+}
+
+TEST(ServerAddressTest, HostWithOptionalPort)
+{
+    ServerAddress a;
+    ASSERT_TRUE(ServerAddress::parse("ftp.example.org", a));
+    EXPECT_EQ("ftp.example.org", a.host);
+    EXPECT_EQ(21, a.port);
+    ASSERT_TRUE(ServerAddress::parse("127.0.0.1:2121", a));
+    EXPECT_EQ("127.0.0.1", a.host);
+    EXPECT_EQ(2121, a.port);
+    ASSERT_TRUE(ServerAddress::parse("[::1]:65535", a));
+    EXPECT_EQ("::1", a.host);
+    EXPECT_EQ(65535, a.port);
+    ASSERT_TRUE(ServerAddress::parse("[::1]", a));
+    EXPECT_EQ(21, a.port);
+    ASSERT_TRUE(ServerAddress::parse("fe80::1", a));
+    EXPECT_EQ("fe80::1", a.host);
+    EXPECT_EQ(21, a.port);
+    for (const char* bad : {"", "h:", "h:0", "h:65536", "h:21x", "h:-1", "[::1", "[::1]x", "[]:21", ":21",
+                            "h:999999999999"})
+        EXPECT_FALSE(ServerAddress::parse(bad, a)) << bad;
+}
+
+TEST(DeleteAll, KeepsDotNamesAndTheExactIndexPages)
+{
+    for (const char* kept : {".htaccess", ".", "..", "index.htm", "index.html"})
+        EXPECT_TRUE(Vornix::FtpDelAllThread::isKept(kept)) << kept;
+    for (const char* deleted : {"a.txt", "Index.html", "INDEX.HTM", "index.html.bak", "x.index.htm"})
+        EXPECT_FALSE(Vornix::FtpDelAllThread::isKept(deleted)) << deleted;
+}
+
+}

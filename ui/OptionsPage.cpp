@@ -1,0 +1,169 @@
+#include "OptionsPage.h"
+
+#include "plugin/HostInterface.h"
+#include "plugin/PluginState.h"
+#include "plugin/SettingsStore.h"
+
+#include <cwchar>
+#include <new>
+
+namespace {
+
+typedef OptionsPageControls Controls;
+
+const wchar_t* const editKeys[] = {SettingKeys::ftpHost, SettingKeys::username, SettingKeys::password,
+                                   SettingKeys::dir, SettingKeys::httpHost};
+
+// Labels and edit boxes pair up, then the two check boxes: the order in which
+// the page sets fonts, shows, hides and destroys its windows.
+const int pairedOrder[] = {Controls::FtpHostLabel, Controls::FtpHostEdit, Controls::UsernameLabel,
+                           Controls::UsernameEdit, Controls::PasswordLabel, Controls::PasswordEdit,
+                           Controls::DirLabel, Controls::DirEdit, Controls::HttpHostLabel,
+                           Controls::HttpHostEdit, Controls::SendLinkCheck, Controls::AutoCloseCheck};
+
+struct ControlSpec {
+    int slot;
+    const wchar_t* className;
+    const wchar_t* text;  // null: the edit box's stored setting
+    DWORD style;
+    int left;  // added to x
+    int top;   // added to y
+    int width; // 0: the page's width
+    int height;
+    int id;
+};
+
+const DWORD labelStyle = WS_CHILD | WS_VISIBLE;
+const DWORD editStyle = labelStyle | WS_BORDER;
+const DWORD checkStyle = labelStyle | BS_AUTOCHECKBOX;
+
+const ControlSpec controlSpecs[] = {
+    {Controls::FtpHostLabel, L"STATIC", L"Host ftp:", labelStyle, 0, 0, 0, 24, 0},
+    {Controls::UsernameLabel, L"STATIC", L"Użytkownik:", labelStyle, 0, 48, 0, 24, 0},
+    {Controls::PasswordLabel, L"STATIC", L"Hasło:", labelStyle, 0, 96, 0, 24, 0},
+    {Controls::DirLabel, L"STATIC", L"Katalog na serwerze:", labelStyle, 0, 144, 0, 24, 0},
+    {Controls::HttpHostLabel, L"STATIC", L"Link, który zostanie wysłany z doklejoną nazwą pliku:", labelStyle,
+     0, 192, 0, 24, 0},
+    {Controls::FtpHostEdit, L"EDIT", nullptr, editStyle, 60, 24, 260, 18, 0},
+    {Controls::UsernameEdit, L"EDIT", nullptr, editStyle, 60, 72, 260, 18, 1},
+    {Controls::PasswordEdit, L"EDIT", nullptr, editStyle | ES_PASSWORD, 60, 120, 260, 18, 2},
+    {Controls::DirEdit, L"EDIT", nullptr, editStyle, 60, 168, 260, 18, 3},
+    {Controls::HttpHostEdit, L"EDIT", nullptr, editStyle, 60, 216, 260, 18, 4},
+    {Controls::SendLinkCheck, L"BUTTON", L"Pokazuj linki w oknie rozmowy, ale ich nie wysyłaj", checkStyle, 0,
+     264, 0, 18, 5},
+    {Controls::AutoCloseCheck, L"BUTTON", L"Automatycznie zamykaj okno postępu po wysłaniu pliku", checkStyle,
+     0, 288, 0, 18, 5},
+};
+
+void copyText(wchar_t* buffer, size_t capacity, const wchar_t* text)
+{
+    wcsncpy(buffer, text, capacity - 1);
+    buffer[capacity - 1] = L'\0';
+}
+
+// Ticked unless the setting is stored as 0; ticked too while the store is closed.
+void tickFromSetting(HWND box, const wchar_t* key)
+{
+    SettingRead setting = SettingsStore::readInt(key);
+    if (!setting.found || setting.value != 0)
+        SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+}
+
+int checkValue(HWND box)
+{
+    return SendMessageW(box, BM_GETCHECK, 0, 0) != 0 ? 1 : 0;
+}
+
+void dropControls(PluginState* state)
+{
+    OptionsPage::destroyControls(state->optionsControls);
+    state->optionsControls = nullptr;
+}
+
+}
+
+INT_PTR __cdecl OptionsPage::onOptionsPageEvent(WPARAM wParam, LPARAM, void* userData)
+{
+    auto event = reinterpret_cast<OptionsPageEvent*>(wParam);
+    auto state = static_cast<PluginState*>(userData);
+    if (!event || !state)
+        return 0;
+    try {
+        copyText(event->caption, 256, L"FTP");
+        copyText(event->description, 512, L"Wysyłanie plików na serwer FTP, wstawianie linków do nich");
+        if (!state->optionsControls)
+            state->optionsControls =
+                createControls(event->parent, state->moduleHandle, event->x, event->y, event->width);
+        switch (event->action) {
+        case OptionsPageShow:
+            showControls(state->optionsControls);
+            break;
+        case OptionsPageHide:
+            hideControls(state->optionsControls);
+            break;
+        case OptionsPageSave:
+            saveControls(state->optionsControls);
+            dropControls(state);
+            break;
+        case OptionsPageCancel:
+            dropControls(state);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+    }
+    return 0;
+}
+
+OptionsPageControls* OptionsPage::createControls(HWND parent, HINSTANCE module, int x, int y, int width)
+{
+    auto controls = new OptionsPageControls();
+    for (const ControlSpec& spec : controlSpecs) {
+        std::wstring stored;
+        if (!spec.text)
+            stored = SettingsStore::readString(editKeys[spec.slot]);
+        controls->windows[spec.slot] = CreateWindowExW(
+            0, spec.className, spec.text ? spec.text : stored.c_str(), spec.style, x + spec.left, y + spec.top,
+            spec.width ? spec.width : width, spec.height, parent, reinterpret_cast<HMENU>(INT_PTR(spec.id)),
+            module, nullptr);
+    }
+    WPARAM font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+    for (int slot : pairedOrder)
+        SendMessageW(controls->windows[slot], WM_SETFONT, font, TRUE);
+    tickFromSetting(controls->windows[Controls::SendLinkCheck], SettingKeys::sendLink);
+    tickFromSetting(controls->windows[Controls::AutoCloseCheck], SettingKeys::autoClose);
+    return controls;
+}
+
+void OptionsPage::showControls(OptionsPageControls* controls)
+{
+    for (int slot : pairedOrder)
+        ShowWindow(controls->windows[slot], SW_SHOW);
+}
+
+void OptionsPage::hideControls(OptionsPageControls* controls)
+{
+    for (int slot : pairedOrder)
+        ShowWindow(controls->windows[slot], SW_HIDE);
+}
+
+void OptionsPage::saveControls(OptionsPageControls* controls)
+{
+    for (int slot = Controls::FtpHostEdit; slot <= Controls::HttpHostEdit; ++slot) {
+        wchar_t text[256] = {};
+        GetWindowTextW(controls->windows[slot], text, 256);
+        SettingsStore::writeString(editKeys[slot], text);
+    }
+    SettingsStore::writeInt(SettingKeys::sendLink, checkValue(controls->windows[Controls::SendLinkCheck]));
+    SettingsStore::writeInt(SettingKeys::autoClose, checkValue(controls->windows[Controls::AutoCloseCheck]));
+}
+
+void OptionsPage::destroyControls(OptionsPageControls* controls)
+{
+    if (!controls)
+        return;
+    for (int slot : pairedOrder)
+        DestroyWindow(controls->windows[slot]);
+    delete controls;
+}

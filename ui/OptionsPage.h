@@ -1,0 +1,27 @@
+// The plug-in's page in the host's options window: five labelled edit boxes
+// and two check boxes over the seven settings.
+#pragma once
+
+#include <windows.h>
+
+struct OptionsPageControls {
+    enum Slot {
+        FtpHostEdit, UsernameEdit, PasswordEdit, DirEdit, HttpHostEdit,
+        FtpHostLabel, UsernameLabel, PasswordLabel, DirLabel, HttpHostLabel,
+        SendLinkCheck, AutoCloseCheck,
+        Count
+    };
+    HWND windows[Count];
+};
+
+class OptionsPage {
+public:
+    // The page's host handler; wParam is an OptionsPageEvent. Returns 0.
+    static INT_PTR __cdecl onOptionsPageEvent(WPARAM wParam, LPARAM lParam, void* userData);
+
+    static OptionsPageControls* createControls(HWND parent, HINSTANCE module, int x, int y, int width);
+    static void showControls(OptionsPageControls* controls);
+    static void hideControls(OptionsPageControls* controls);
+    static void saveControls(OptionsPageControls* controls);
+    static void destroyControls(OptionsPageControls* controls);
+};
