@@ -1,0 +1,117 @@
+#!/usr/bin/python3
+"""A loopback FTP server for tests and benchmarks, on pyftpdlib.
+
+Serves ROOT to one user (or anonymous users) and can misbehave on request:
+refuse a command with a given reply, delay replies, stay silent, throttle
+transfers. Prints "ready" once it listens, and a line per command it
+receives to --log, so tests can see what the plug-in sent.
+"""
+import argparse
+import socket
+import sys
+import time
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler, DTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def parse_args():
+    p = argparse.ArgumentParser()
+    p.add_argument("--root", required=True)
+    p.add_argument("--host", default="127.0.0.1")
+    p.add_argument("--port", type=int, default=21)
+    p.add_argument("--user", default="user")
+    p.add_argument("--password", default="secret")
+    p.add_argument("--log", help="file that receives each received command")
+    p.add_argument("--refuse", action="append", default=[],
+                   help="COMMAND=CODE: answer COMMAND with CODE (e.g. STOR=553, DELE=550, greeting=421)")
+    p.add_argument("--delay", action="append", default=[],
+                   help="COMMAND=SECONDS: wait before handling COMMAND")
+    p.add_argument("--throttle", type=int, default=0, help="bytes per second for data transfers")
+    p.add_argument("--silent", action="store_true", help="accept connections and never answer")
+    p.add_argument("--list", help="file whose bytes are sent as every NLST listing, as they stand")
+    p.add_argument("--drop-upload-after", type=int, default=0,
+                   help="close the data connection of a STOR after this many bytes")
+    return p.parse_args()
+
+
+def serve_silently(args):
+    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    listener.bind((args.host, args.port))
+    listener.listen(16)
+    print("ready", flush=True)
+    held = []
+    while True:
+        connection, _ = listener.accept()
+        held.append(connection)
+
+
+def pairs(values, convert):
+    out = {}
+    for item in values:
+        key, value = item.split("=", 1)
+        out[key.upper()] = convert(value)
+    return out
+
+
+def main():
+    args = parse_args()
+    if args.silent:
+        serve_silently(args)
+    refusals = pairs(args.refuse, int)
+    delays = pairs(args.delay, float)
+    log = open(args.log, "a", buffering=1, encoding="latin-1") if args.log else None
+
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+
+    class Dtp(ThrottledDTPHandler if args.throttle else DTPHandler):
+        read_limit = args.throttle or 0
+        write_limit = args.throttle or 0
+        received = 0
+
+        def handle_read(self):
+            super().handle_read()
+            if args.drop_upload_after and self.receive:
+                Dtp.received = self.tot_bytes_received
+                if self.tot_bytes_received >= args.drop_upload_after:
+                    self.close()
+
+    class Handler(FTPHandler):
+        dtp_handler = Dtp
+        passive_ports = range(30000, 30500)
+
+        def on_connect(self):
+            if "GREETING" in refusals:
+                self.respond("%d Service not available." % refusals["GREETING"])
+                self.close_when_done()
+
+        def pre_process_command(self, line, cmd, arg):
+            if log:
+                log.write(line + "\n")
+            if cmd in delays:
+                time.sleep(delays[cmd])
+            if cmd in refusals:
+                self.respond("%d Refused by the test server." % refusals[cmd])
+                return
+            if cmd == "NLST" and args.list:
+                self.push_listing()
+                return
+            super().pre_process_command(line, cmd, arg)
+
+        def push_listing(self):
+            with open(args.list, "rb") as listing:
+                data = listing.read()
+            self.push_dtp_data(data, isproducer=False, cmd="NLST")
+
+    Handler.authorizer = authorizer
+    Handler.banner = "Vornix test server ready."
+    server = FTPServer((args.host, args.port), Handler)
+    print("ready", flush=True)
+    server.serve_forever(handle_exit=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
