@@ -82,6 +82,8 @@ def main():
     class Handler(FTPHandler):
         dtp_handler = Dtp
         passive_ports = range(30000, 30500)
+        # Names pass as the bytes the client sent (Windows-1250 from a Polish system).
+        unicode_errors = "surrogateescape"
 
         def on_connect(self):
             if "GREETING" in refusals:

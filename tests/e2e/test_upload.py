@@ -1,0 +1,181 @@
+#!/usr/bin/python3
+"""Uploads through vornix-host.exe's contact menu to a real FTP server."""
+import os
+import re
+import time
+
+import harness
+
+SERVER = dict(ftpHost="127.0.0.1", username="user", password="secret", dir="",
+              httpHost="http://127.0.0.1/pliki", sendLink=1, autoClose=1)
+
+
+class UploadTest(harness.EndToEndTest):
+    def upload(self, name, data, *options, **settings):
+        self.host.configure(**dict(SERVER, **settings))
+        path = self.local_file(name, data)
+        return path, self.host.run("--file", harness.windows_path(path), *options, "send")
+
+    def test_file_arrives_whole_and_the_link_is_shown_and_sent(self):
+        server = self.start_server()
+        data = os.urandom(300000)
+        path, result = self.upload("raport roczny.bin", data, sendLink=0)
+        self.assertEqual(0, result.code, result)
+        self.assertEqual(["raport roczny.bin"], server.files())
+        self.assertEqual(data, server.read("raport roczny.bin"))
+        link = "http://127.0.0.1/pliki/raport%20roczny.bin"
+        delivered = [line for line in result.lines if line.startswith(("sent ", "shown "))]
+        self.assertEqual(["sent XY/1/PFMessageSend: " + link, "shown XY/1/alice: " + link], delivered)
+        windows = result.starting("window")
+        self.assertEqual(1, len(windows), result)
+        self.assertTrue(windows[0].startswith('window "raport roczny.bin" closed: %s | 292.97KB / 292.97KB | '
+                                              % harness.windows_path(path)), windows)
+        self.assertTrue(windows[0].endswith(" | Zakończono"), windows)
+        self.assertEqual([], result.starting("message box"))
+
+    def test_links_only_shown_and_window_kept_open(self):
+        server = self.start_server()
+        path, result = self.upload("a.txt", b"abc", sendLink=1, autoClose=0, httpHost="http://h/x/")
+        self.assertEqual(0, result.code, result)
+        self.assertEqual(["shown XY/1/alice: http://h/x/a.txt"], result.starting(("sent", "shown")))
+        self.assertEqual(['window "a.txt" open: %s | 3B / 3B | 0 KB/s | Zakończono' % harness.windows_path(path)],
+                         result.starting("window"))
+        self.assertEqual(b"abc", server.read("a.txt"))
+
+    def test_listed_name_gets_a_time_prefix_and_stays_untouched(self):
+        server = self.start_server()
+        server.write("photo.jpg", b"old")
+        server.write("Notes.txt", b"old")
+        before = int(time.time())
+        _, result = self.upload("photo.jpg", b"new")
+        self.assertEqual(0, result.code, result)
+        self.assertEqual(b"old", server.read("photo.jpg"))
+        stored = [name for name in server.files() if name.endswith("_photo.jpg")]
+        self.assertEqual(1, len(stored), server.files())
+        self.assertTrue(before <= int(stored[0].split("_")[0]) <= int(time.time()) + 1)
+        self.assertEqual(b"new", server.read(stored[0]))
+        self.assertEqual(["shown XY/1/alice: http://127.0.0.1/pliki/%s%%5Fphoto.jpg" % stored[0].split("_")[0]],
+                         result.starting("shown"))
+        # Letter case counts: notes.txt is no clash with Notes.txt.
+        _, result = self.host.run("--file", harness.windows_path(self.local_file("notes.txt", b"lower")), "send")
+        self.assertEqual(b"lower", server.read("notes.txt"))
+        self.assertEqual(b"old", server.read("Notes.txt"))
+
+    def test_empty_file(self):
+        server = self.start_server()
+        path, result = self.upload("pusty.txt", b"")
+        self.assertEqual(0, result.code, result)
+        self.assertEqual(b"", server.read("pusty.txt"))
+        self.assertEqual(['window "pusty.txt" closed: %s | 0B/0B | 0 KB/s | Zakończono' % harness.windows_path(path)],
+                         result.starting("window"))
+        self.assertEqual(1, len(result.starting("shown")))
+
+    def test_polish_name_is_encoded_by_its_code_page_bytes(self):
+        server = self.start_server()
+        _, result = self.upload("łódź.txt", b"x")
+        self.assertEqual(0, result.code, result)
+        self.assertEqual(["shown XY/1/alice: http://127.0.0.1/pliki/%B3%F3d%9F.txt"], result.starting("shown"))
+        self.assertEqual([os.fsdecode(b"\xb3\xf3d\x9f.txt")], server.files())
+
+    def test_abort_deletes_the_partial_file_and_leaves_the_window(self):
+        server = self.start_server("--throttle", "200000")
+        path, result = self.upload("big.bin", os.urandom(2000000), "--abort-at", "100000")
+        self.assertEqual(0, result.code, result)
+        self.assertEqual([], server.files())
+        self.assertIn("DELE big.bin", server.commands())
+        self.assertEqual([], result.starting(("shown", "sent", "message box")))
+        windows = result.starting("window")
+        self.assertEqual(1, len(windows), result)
+        self.assertTrue(windows[0].startswith('window "big.bin" open: '), windows)
+        self.assertNotIn("Zakończono", windows[0])
+
+    def test_server_address_may_carry_a_port(self):
+        server = self.start_server("--port", "2121")
+        _, result = self.upload("p.txt", b"port", ftpHost="127.0.0.1:2121")
+        self.assertEqual(0, result.code, result)
+        self.assertEqual(b"port", server.read("p.txt"))
+
+    def test_upload_into_the_configured_directory(self):
+        server = self.start_server()
+        os.makedirs(os.path.join(server.root, "pub", "in"))
+        _, result = self.upload("d.txt", b"dir", dir="pub/in")
+        self.assertEqual(0, result.code, result)
+        self.assertEqual(b"dir", server.read("pub/in/d.txt"))
+        self.assertIn("CWD pub/in", server.commands())
+
+
+class UploadFailureTest(harness.EndToEndTest):
+    def send(self, name="f.txt", data=b"data", options=(), **settings):
+        self.host.configure(**dict(SERVER, **settings))
+        path = self.local_file(name, data)
+        return self.host.run("--file", harness.windows_path(path), *options, "send")
+
+    def boxes(self, result):
+        return result.starting("message box")
+
+    def test_empty_host_is_reported_without_any_connection(self):
+        server = self.start_server()
+        result = self.send(ftpHost="", autoClose=0)
+        self.assertEqual(['message box "Vornix - FTP Error": FTP Exception: Uzupełnij adres serwera FTP w konfiguracji'],
+                         self.boxes(result))
+        self.assertEqual([], server.commands())
+        windows = result.starting("window")
+        self.assertEqual(1, len(windows))
+        self.assertTrue(windows[0].startswith('window "FTP - postęp wysyłania" (never shown) open:'), windows)
+
+    def test_missing_local_file_after_login_and_listing(self):
+        server = self.start_server()
+        self.host.configure(**SERVER)
+        missing = harness.windows_path(os.path.join(self.workdir, "nie ma.txt"))
+        result = self.host.run("send-as-plugin", missing)
+        self.assertEqual(['message box "Vornix - I/O Error": I/O error: Nie można otworzyć tego pliku'],
+                         self.boxes(result))
+        commands = server.commands()
+        self.assertIn("NLST", commands)
+        self.assertFalse([c for c in commands if c.startswith("STOR")], commands)
+        self.assertEqual(['window "FTP - postęp wysyłania" (never shown) closed: Nazwa | Postęp | Prędkość | Pozostało'],
+                         result.starting("window"))
+
+    def test_refused_login(self):
+        self.start_server()
+        result = self.send(password="wrong")
+        boxes = self.boxes(result)
+        self.assertEqual(1, len(boxes), result)
+        self.assertTrue(boxes[0].startswith('message box "Vornix - FTP Error": FTP Exception: Login denied'), boxes)
+        self.assertTrue(result.starting('window "FTP - postęp wysyłania" (never shown) closed'), result)
+
+    def test_refused_connection(self):
+        result = self.send()
+        boxes = self.boxes(result)
+        self.assertEqual(1, len(boxes), result)
+        self.assertTrue(boxes[0].startswith('message box "Vornix - Connection Error": '), boxes)
+
+    def test_silent_server_times_out(self):
+        self.start_server("--silent")
+        started = time.time()
+        result = self.send()
+        self.assertLess(time.time() - started, 40)
+        self.assertEqual(['message box "Vornix - Timeout": Timeout'], self.boxes(result))
+
+    def test_refused_store(self):
+        server = self.start_server("--refuse", "STOR=553")
+        result = self.send()
+        boxes = self.boxes(result)
+        self.assertEqual(1, len(boxes), result)
+        self.assertTrue(boxes[0].startswith('message box "Vornix - FTP Error": FTP Exception: STOR command failed'),
+                        boxes)
+        self.assertEqual([], server.files())
+
+    def test_data_connection_dropped_mid_transfer_removes_the_partial_file(self):
+        server = self.start_server("--drop-upload-after", "200000")
+        result = self.send(data=os.urandom(3000000))
+        boxes = self.boxes(result)
+        self.assertEqual(1, len(boxes), result)
+        self.assertRegex(boxes[0], r'message box "Vornix - (Connection|FTP) Error": ')
+        self.assertIn("DELE f.txt", server.commands())
+        self.assertEqual([], server.files())
+        self.assertEqual([], result.starting("shown"))
+
+
+if __name__ == "__main__":
+    harness.main()
