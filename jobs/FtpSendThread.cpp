@@ -7,6 +7,7 @@
 #include "NameListing.h"
 #include "UploadErrorReport.h"
 #include "UploadProgress.h"
+#include "UploadStream.h"
 #include "plugin/SettingsStore.h"
 #include "plugin/TextConversion.h"
 #include "ui/FileChoice.h"
@@ -190,28 +191,34 @@ std::string FtpSendThread::chooseRemoteName(FtpSession& session, const std::stri
 
 void FtpSendThread::transfer(FtpSession& session, FILE* file, int64_t size, const std::string& remoteName)
 {
-    std::ostream& upload = session.beginUpload(remoteName);
+    UploadStream upload(session.beginUpload(remoteName));
     UploadProgress progress(progressWindow, size);
     if (progressWindow)
         progress.begin(remoteName, localPath);
     char buffer[chunkSize];
     int64_t sent = 0;
-    for (;;) {
-        size_t read = fread(buffer, 1, sizeof buffer, file);
-        if (read == 0 || stopRequested)
-            break;
-        upload.write(buffer, static_cast<std::streamsize>(read));
-        if (upload.fail() || upload.bad())
-            abandonUpload(session, remoteName);
-        if (!progressWindow)
-            continue;
-        if (ProgressWindow::abortRequested(progressWindow)) {
-            stopRequested = true;
-            break;
+    try {
+        for (;;) {
+            size_t read = fread(buffer, 1, sizeof buffer, file);
+            if (read == 0 || stopRequested)
+                break;
+            upload.write(buffer, read);
+            if (!progressWindow)
+                continue;
+            if (ProgressWindow::abortRequested(progressWindow)) {
+                stopRequested = true;
+                break;
+            }
+            sent += static_cast<int64_t>(read);
+            progress.update(sent);
         }
-        sent += static_cast<int64_t>(read);
-        progress.update(sent);
+        if (!stopRequested)
+            upload.flush();
+    } catch (const Poco::Exception&) {
+        abandonUpload(session, remoteName);
     }
+    if (progressWindow)
+        progress.settle(sent);
 }
 
 // The window closes when the run ends unless the user chose to keep it.

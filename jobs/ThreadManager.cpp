@@ -65,7 +65,6 @@ DWORD WINAPI ThreadManager::runCleaner(LPVOID manager)
     while (iThread* job = self->newestOrSignOff(cleaner, orphaned))
         self->watch(job);
     logToHost(logLevel, logSource, L"Cleaner thread %p has ended", cleaner);
-    { Locked g(self->lock); if (self->cleanerThread) CloseHandle(self->cleanerThread); self->cleanerThread = nullptr; }
     if (orphaned)
         delete self;
     ModulePin::exitThread(0);
@@ -79,6 +78,9 @@ iThread* ThreadManager::newestOrSignOff(HANDLE& cleaner, bool& orphaned)
     if (!jobs.empty())
         return jobs.back();
     cleaner = cleanerThread;
+    if (cleanerThread)
+        CloseHandle(cleanerThread);
+    cleanerThread = nullptr;
     orphaned = abandoned;
     return nullptr;
 }

@@ -8,7 +8,8 @@
 #include <climits>
 #include <ctime>
 
-UploadProgress::UploadProgress(HWND window, int64_t size) : window(window), size(size), barShift(0), startTime(0)
+UploadProgress::UploadProgress(HWND window, int64_t size)
+    : window(window), size(size), barShift(0), startTime(0), lastPostTick(0), lastPosted(0)
 {
     while ((size >> barShift) > INT_MAX)
         ++barShift;
@@ -28,6 +29,22 @@ void UploadProgress::begin(const std::string& remoteName, const std::string& loc
 
 void UploadProgress::update(int64_t sent)
 {
+    ULONGLONG now = GetTickCount64();
+    if (lastPostTick != 0 && now - lastPostTick < postInterval)
+        return;
+    lastPostTick = now;
+    post(sent);
+}
+
+void UploadProgress::settle(int64_t sent)
+{
+    if (sent != lastPosted)
+        post(sent);
+}
+
+void UploadProgress::post(int64_t sent)
+{
+    lastPosted = sent;
     std::string progress = ProgressText::formatSize(static_cast<float>(sent)) + " / " +
                            ProgressText::formatSize(static_cast<float>(size));
     ProgressWindow::postText(window, ProgressWindow::ProgressLabel, progress.c_str());

@@ -14,15 +14,25 @@ public:
     // The first texts and the bar's range, then the window is shown; the
     // transfer's start time is taken after that.
     void begin(const std::string& remoteName, const std::string& localPath);
+    // After each chunk. The texts are posted at most every 50 ms: a post per
+    // chunk would flood the messenger's window thread, which serves posted
+    // messages before input, and freeze the messenger for the whole upload.
     void update(int64_t sent);
+    // The texts for the last count given, if update held them back.
+    void settle(int64_t sent);
     static void finish(HWND window);
 
 private:
+    void post(int64_t sent);
     void postRates(int64_t sent, int64_t elapsed);
     int barValue(int64_t bytes) const;
+
+    static const ULONGLONG postInterval = 50;  // ms
 
     HWND window;
     int64_t size;
     int barShift;  // the bar's range is an int: large files are counted in 2^barShift bytes
     int64_t startTime;
+    ULONGLONG lastPostTick;
+    int64_t lastPosted;  // the count the window last heard of
 };
