@@ -152,7 +152,7 @@ void FtpSendThread::run()
 {
     Poco::Path path(localPath);
     FtpSettings settings = FtpSettings::read();
-    std::string localName = path.getFileName();
+    const std::string& localName = path.getFileName();
     if (NameListing::hasLineBreak(localName))
         throw Poco::IOException(TextConversion::toAnsi(L"Nazwa pliku zawiera znak nowego wiersza"), 0);
 

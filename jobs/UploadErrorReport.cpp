@@ -18,7 +18,7 @@ void showBox(const char* title, const Poco::Exception& failure)
 
 // Derived kinds come first: an FTP failure is also a network, an I/O and a
 // runtime failure.
-void show(std::exception_ptr failure)
+void show(const std::exception_ptr& failure)
 {
     try {
         std::rethrow_exception(failure);

@@ -5,5 +5,5 @@
 
 namespace UploadErrorReport {
 // Waits until the user dismisses the box.
-void show(std::exception_ptr failure);
+void show(const std::exception_ptr& failure);
 }
