@@ -36,11 +36,11 @@ public:
     // Unload's last step: sets stopping and waits at most 15000 ms for the
     // cleaner. If the cleaner has ended, frees the manager; otherwise the
     // cleaner frees it when it ends, and jobs still listed are reaped as their
-    // threads end. Either way the host's log is no longer written to.
+    // threads end. Either way logging stops: logToHost does nothing after.
     static void teardown(ThreadManager* manager);
 
 private:
-    bool abandoned;  // teardown has returned while the cleaner still ran
+    bool abandoned;  // teardown has returned while the cleaner still ran; guarded by lock
 
     ~ThreadManager();
     void startCleaner();
@@ -50,6 +50,8 @@ private:
     void watch(iThread* job);
     void reap(iThread* job, HANDLE thread);
 };
+
+static_assert(sizeof(std::atomic<bool>) == 1 && std::atomic<bool>::is_always_lock_free, "stopping is one byte");
 
 // The host whose log logToHost writes to; null stops logging. Set by pluginLoad.
 void setLogHost(HostFunctionTable* host);

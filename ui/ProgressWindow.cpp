@@ -17,8 +17,12 @@ HWND textTarget(HWND window, WPARAM controlId)
     return GetDlgItem(window, static_cast<int>(controlId));
 }
 
+// A null window would make PostMessageW post to the calling thread, where no
+// one frees the block.
 bool postBlock(HWND window, UINT message, int controlId, const void* text, size_t bytes)
 {
+    if (!window)
+        return false;
     HGLOBAL block = GlobalAlloc(GPTR, bytes);
     if (!block)
         return false;

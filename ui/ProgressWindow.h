@@ -33,8 +33,8 @@ public:
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     // Posts a copy of text (8-bit in the ANSI code page, or UTF-16) for a
-    // control or the caption. False when the window is gone; the copy is then
-    // freed here. Never waits for the window's thread.
+    // control or the caption. False when the window is gone (or null); the
+    // copy is then freed here. Never waits for the window's thread.
     static bool postText(HWND window, int controlId, const char* text);
     static bool postText(HWND window, int controlId, const wchar_t* text);
 
