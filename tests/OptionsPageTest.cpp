@@ -1,0 +1,161 @@
+// The options page driven by host events, over a recording settings service.
+#include "RecordingHost.h"
+#include "plugin/PluginState.h"
+#include "plugin/SettingsStore.h"
+#include "ui/OptionsPage.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class OptionsPageTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        pluginState.host = &host.table;
+        pluginState.moduleHandle = GetModuleHandleW(nullptr);
+        SettingsStore::openSettings();
+        parent = CreateWindowExW(0, L"STATIC", L"options", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr,
+                                 nullptr, nullptr);
+        host.clearCalls();
+    }
+    void TearDown() override
+    {
+        OptionsPage::destroyControls(pluginState.optionsControls);
+        pluginState.optionsControls = nullptr;
+        DestroyWindow(parent);
+        SettingsStore::closeSettings();
+        pluginState.host = nullptr;
+    }
+
+    OptionsPageEvent event(DWORD action)
+    {
+        OptionsPageEvent e = {};
+        e.size = sizeof(e);
+        e.action = action;
+        e.parent = parent;
+        e.x = 10;
+        e.y = 20;
+        e.width = 400;
+        return e;
+    }
+
+    INT_PTR send(DWORD action)
+    {
+        OptionsPageEvent e = event(action);
+        return OptionsPage::onOptionsPageEvent(reinterpret_cast<WPARAM>(&e), 0, &pluginState);
+    }
+
+    int childCount()
+    {
+        int count = 0;
+        for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            ++count;
+        return count;
+    }
+
+    std::vector<std::wstring> setCalls()
+    {
+        std::vector<std::wstring> out;
+        for (const HostCall& call : host.calls())
+            if (call.name == L"WTW/Settings/Set" || call.name == L"WTW/Settings/Write")
+                out.push_back(call.name == L"WTW/Settings/Write" ? L"write" : call.record);
+        return out;
+    }
+
+    RecordingHost host;
+    HWND parent = nullptr;
+};
+
+TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
+{
+    host.texts[SettingKeys::ftpHost] = L"ftp.example.org";
+    host.texts[SettingKeys::password] = L"tajne";
+    host.integers[SettingKeys::sendLink] = 0;
+    EXPECT_EQ(0, send(OptionsPageSave));
+    EXPECT_EQ(nullptr, pluginState.optionsControls);
+    EXPECT_EQ(0, childCount());
+
+    std::vector<std::wstring> calls = setCalls();
+    ASSERT_EQ(14u, calls.size());
+    const wchar_t* keys[] = {L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"sendLink", L"autoClose"};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_NE(std::wstring::npos, calls[2 * i].find(std::wstring(L"key=cfg/Vornix/") + keys[i])) << calls[2 * i];
+        EXPECT_EQ(L"write", calls[2 * i + 1]);
+    }
+    EXPECT_EQ(L"ftp.example.org", host.texts[SettingKeys::ftpHost]);
+    EXPECT_EQ(L"tajne", host.texts[SettingKeys::password]);
+    EXPECT_EQ(L"", host.texts[SettingKeys::dir]);
+    EXPECT_EQ(0, host.integers[SettingKeys::sendLink]);
+    EXPECT_EQ(1, host.integers[SettingKeys::autoClose]);
+}
+
+TEST_F(OptionsPageTest, CancelAndUnknownCodesWriteNothing)
+{
+    EXPECT_EQ(0, send(OptionsPageCancel));
+    EXPECT_EQ(nullptr, pluginState.optionsControls);
+    EXPECT_EQ(0, childCount());
+    for (DWORD action : {4u, 6u, 0u, 99u}) {
+        send(action);
+        ASSERT_NE(nullptr, pluginState.optionsControls) << action;
+        EXPECT_EQ(12, childCount());
+    }
+    EXPECT_TRUE(setCalls().empty());
+}
+
+TEST_F(OptionsPageTest, WindowsAreMadeFilledShownAndHidden)
+{
+    host.texts[SettingKeys::httpHost] = L"http://example.org/pliki";
+    host.integers[SettingKeys::autoClose] = 0;
+    OptionsPageEvent e = event(OptionsPageShow);
+    wcscpy(e.caption, L"stale");
+    OptionsPage::onOptionsPageEvent(reinterpret_cast<WPARAM>(&e), 0, &pluginState);
+    EXPECT_EQ(std::wstring(L"FTP"), e.caption);
+    EXPECT_EQ(std::wstring(L"Wysyłanie plików na serwer FTP, wstawianie linków do nich"), e.description);
+
+    OptionsPageControls* controls = pluginState.optionsControls;
+    ASSERT_NE(nullptr, controls);
+    HWND link = controls->windows[OptionsPageControls::HttpHostEdit];
+    wchar_t text[300];
+    GetWindowTextW(link, text, 300);
+    EXPECT_EQ(std::wstring(L"http://example.org/pliki"), text);
+    RECT box;
+    GetWindowRect(link, &box);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&box), 2);
+    EXPECT_EQ(70, box.left);
+    EXPECT_EQ(236, box.top);
+    EXPECT_EQ(260, box.right - box.left);
+    EXPECT_TRUE(GetWindowLongW(controls->windows[OptionsPageControls::PasswordEdit], GWL_STYLE) & ES_PASSWORD);
+    EXPECT_EQ(BST_CHECKED, SendMessageW(controls->windows[OptionsPageControls::SendLinkCheck], BM_GETCHECK, 0, 0));
+    EXPECT_EQ(BST_UNCHECKED, SendMessageW(controls->windows[OptionsPageControls::AutoCloseCheck], BM_GETCHECK, 0, 0));
+
+    send(OptionsPageHide);
+    EXPECT_FALSE(IsWindowVisible(link));
+    send(OptionsPageShow);
+    EXPECT_EQ(controls, pluginState.optionsControls);
+    EXPECT_TRUE(GetWindowLongW(link, GWL_STYLE) & WS_VISIBLE);
+}
+
+TEST_F(OptionsPageTest, LongTextIsSavedCutTo255)
+{
+    send(OptionsPageShow);
+    std::wstring typed(300, L'x');
+    SetWindowTextW(pluginState.optionsControls->windows[OptionsPageControls::DirEdit], typed.c_str());
+    send(OptionsPageSave);
+    EXPECT_EQ(std::wstring(255, L'x'), host.texts[SettingKeys::dir]);
+}
+
+TEST_F(OptionsPageTest, ClosedStoreStartsEmptyAndTickedAndSavesNothing)
+{
+    host.texts[SettingKeys::ftpHost] = L"ftp.example.org";
+    SettingsStore::closeSettings();
+    host.clearCalls();
+    send(OptionsPageShow);
+    OptionsPageControls* controls = pluginState.optionsControls;
+    EXPECT_EQ(0, GetWindowTextLengthW(controls->windows[OptionsPageControls::FtpHostEdit]));
+    EXPECT_EQ(BST_CHECKED, SendMessageW(controls->windows[OptionsPageControls::AutoCloseCheck], BM_GETCHECK, 0, 0));
+    send(OptionsPageSave);
+    EXPECT_TRUE(host.calls().empty());
+}
+
+}
