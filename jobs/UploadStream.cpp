@@ -3,7 +3,7 @@
 #include <Poco/Exception.h>
 #include <Poco/Net/NetException.h>
 #include <Poco/Net/SocketStream.h>
-#include <Poco/Net/StreamSocket.h>
+#include <Poco/Net/StreamSocketImpl.h>
 
 #include <algorithm>
 
@@ -36,15 +36,15 @@ void UploadStream::write(const char* data, size_t size)
     }
 }
 
-// The socket is taken from the stream for each block and let go at once: the
-// data connection closes, and the server sees the end of the file, only when
-// the session ends the upload and no copy of the socket is left.
+// The stream's own socket is used as it stands: SocketIOS::socket() hands out
+// a StreamSocket that takes no reference of its own, and dropping it would
+// free the socket under the stream.
 void UploadStream::flush()
 {
-    Poco::Net::StreamSocket socket = stream.socket();
+    Poco::Net::StreamSocketImpl* socket = stream.rdbuf()->socketImpl();
     size_t sent = 0;
     while (sent < pending.size()) {
-        int done = socket.sendBytes(pending.data() + sent, static_cast<int>(pending.size() - sent));
+        int done = socket->sendBytes(pending.data() + sent, static_cast<int>(pending.size() - sent));
         if (done <= 0)
             throw Poco::Net::NetException("Socket send error");
         sent += static_cast<size_t>(done);
