@@ -57,11 +57,12 @@ const size_t chunkSize = 4096;
 }
 
 // After an abort the partly stored file goes, even when the server took the
-// end of the transfer badly.
+// end of the transfer badly. Data already handed to the socket would reach
+// the server after a plain close, so the connection is reset.
 void removeAfterStop(FtpSession& session, const std::string& remoteName)
 {
     try {
-        session.endUpload();
+        session.endUploadAbruptly();
     } catch (const Poco::Exception&) {
     }
     session.remove(remoteName);
@@ -172,7 +173,7 @@ void FtpSendThread::run()
     if (stopRequested) {
         removeAfterStop(session, remoteName);
     } else {
-        session.endUpload();
+        session.endUploadPatiently();
         if (progressWindow)
             UploadProgress::finish(progressWindow);
         LinkDelivery::deliver(host, contact, remoteName);

@@ -3,9 +3,12 @@
 #include <Poco/Net/FTPClientSession.h>
 #include <Poco/Net/NetException.h>
 #include <Poco/Net/SocketAddress.h>
+#include <Poco/Net/SocketStream.h>
+#include <Poco/Net/StreamSocketImpl.h>
 #include <Poco/Net/StreamSocket.h>
 
 const Poco::Timespan FtpSession::timeout(5, 0);
+const Poco::Timespan FtpSession::finalReplyTimeout(120, 0);
 
 namespace {
 
@@ -28,4 +31,18 @@ FtpSession::FtpSession(const ServerAddress& address)
     int status = _pControlSocket->receiveStatusMessage(response);
     if (!isPositiveCompletion(status))
         throw Poco::Net::FTPException("Cannot receive status message", response, status);
+}
+
+void FtpSession::endUploadAbruptly()
+{
+    if (_pDataStream)
+        _pDataStream->rdbuf()->socketImpl()->setLinger(true, 0);
+    endUpload();
+}
+
+void FtpSession::endUploadPatiently()
+{
+    setTimeout(finalReplyTimeout);
+    endUpload();
+    setTimeout(timeout);
 }

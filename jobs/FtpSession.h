@@ -10,9 +10,20 @@
 class FtpSession : public Poco::Net::FTPClientSession {
 public:
     static const Poco::Timespan timeout;  // 5 seconds
+    static const Poco::Timespan finalReplyTimeout;  // 120 seconds
 
     // Throws Poco::TimeoutException when the server does not accept or greet
     // in time, FTPException when it greets with a refusal, NetException when
     // the address cannot be reached or resolved.
     explicit FtpSession(const ServerAddress& address);
+
+    // Ends a completed upload. The server answers once it has stored what was
+    // still in flight, which on a slow link takes longer than the session's
+    // timeout; so the wait for that answer is longer.
+    void endUploadPatiently();
+
+    // Ends an upload that is given up: the data connection is reset rather
+    // than closed, so the server stores none of what still waits in the
+    // socket's buffers and answers at once. Throws what endUpload throws.
+    void endUploadAbruptly();
 };

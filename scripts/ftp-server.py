@@ -62,7 +62,7 @@ def main():
         serve_silently(args)
     refusals = pairs(args.refuse, int)
     delays = pairs(args.delay, float)
-    log = open(args.log, "a", buffering=1, encoding="latin-1") if args.log else None
+    log = open(args.log, "a", buffering=1, encoding="utf-8", errors="surrogateescape") if args.log else None
 
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
@@ -70,14 +70,14 @@ def main():
     class Dtp(ThrottledDTPHandler if args.throttle else DTPHandler):
         read_limit = args.throttle or 0
         write_limit = args.throttle or 0
-        received = 0
 
         def handle_read(self):
             super().handle_read()
-            if args.drop_upload_after and self.receive:
-                Dtp.received = self.tot_bytes_received
-                if self.tot_bytes_received >= args.drop_upload_after:
-                    self.close()
+            if args.drop_upload_after and self.receive and self.tot_bytes_received >= args.drop_upload_after:
+                self._resp = ("426 Connection closed; transfer aborted.", lambda *ignored: None)
+                self.close()
+
+        handle_read_event = handle_read  # the base binds the event to its own handle_read
 
     class Handler(FTPHandler):
         dtp_handler = Dtp

@@ -110,7 +110,7 @@ class FtpServer:
     def commands(self):
         if not os.path.exists(self.log):
             return []
-        with open(self.log, encoding="latin-1") as log:
+        with open(self.log, encoding="utf-8", errors="surrogateescape") as log:
             return [line.rstrip("\n") for line in log]
 
     def files(self):
