@@ -127,6 +127,7 @@ class FtpServer:
     def stop(self):
         self.process.terminate()
         self.process.wait(10)
+        self.process.stdout.close()
 
 
 class EndToEndTest(unittest.TestCase):

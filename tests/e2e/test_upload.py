@@ -91,6 +91,16 @@ class UploadTest(harness.EndToEndTest):
         self.assertTrue(windows[0].startswith('window "big.bin" open: '), windows)
         self.assertNotIn("Zakończono", windows[0])
 
+    def test_closing_the_messenger_stops_the_upload_and_removes_the_partial_file(self):
+        server = self.start_server("--throttle", "1000000")
+        started = time.time()
+        _, result = self.upload("big.bin", os.urandom(40000000), "--unload-after", "3")
+        self.assertEqual(0, result.code, result)
+        self.assertLess(time.time() - started, 40)
+        self.assertEqual([], server.files(), result)
+        self.assertIn("DELE big.bin", server.commands())
+        self.assertEqual([], result.starting(("shown", "sent", "message box")))
+
     def test_server_address_may_carry_a_port(self):
         server = self.start_server("--port", "2121")
         _, result = self.upload("p.txt", b"port", ftpHost="127.0.0.1:2121")

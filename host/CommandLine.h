@@ -1,0 +1,43 @@
+// vornix-host.exe [options] command [arguments]: what one run of the host does.
+#pragma once
+
+#include "ContactList.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class CommandLine {
+public:
+    struct UsageError {
+        std::wstring message;
+    };
+
+    // Throws UsageError. Defaults are beside the host's own executable, hostDir.
+    CommandLine(const std::vector<std::wstring>& arguments, const std::wstring& hostDir);
+
+    // Unix paths ("/work/x") become Wine's drive Z: ("Z:\work\x"); others pass unchanged.
+    static std::wstring windowsPath(const std::wstring& path);
+    // The options page's values in the order its boxes appear.
+    static const std::vector<std::wstring>& optionKeys();
+    static const wchar_t* usage();
+
+    std::wstring pluginPath;
+    std::wstring profileDir;
+    std::vector<Contact> contacts;
+    bool haveFile;
+    std::wstring file;
+    bool answerYes;
+    LONGLONG abortAt;  // negative: never
+    DWORD timeoutSeconds;
+    DWORD unloadAfterSeconds;  // 0: wait until the plug-in is idle; else quit then, as a user closing the messenger
+    std::wstring command;
+    std::vector<std::wstring> commandArguments;
+
+private:
+    size_t option(const std::vector<std::wstring>& arguments, size_t index);
+    void checkCommand() const;
+    static Contact contact(const std::wstring& text);
+    static LONGLONG number(const std::wstring& option, const std::wstring& text, LONGLONG lowest, LONGLONG highest);
+};

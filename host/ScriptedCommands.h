@@ -1,0 +1,50 @@
+// The commands that script what a person would do: each one runs on the
+// user-interface thread and returns 0 when it was carried out, 1 when it could
+// not be (an item or page missing), after saying why.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class CommandLine;
+class ContactList;
+class FunctionRegistry;
+class MenuService;
+class OptionsService;
+class PluginModule;
+class Transcript;
+struct ContactRecord;
+
+class ScriptedCommands {
+public:
+    struct Parts {
+        Transcript& transcript;
+        FunctionRegistry& registry;
+        MenuService& menus;
+        OptionsService& options;
+        const ContactList& contacts;
+        const PluginModule& plugin;
+        HINSTANCE instance;
+        HWND mainWindow;
+    };
+
+    ScriptedCommands(const CommandLine& commandLine, const Parts& parts);
+
+    int run();
+
+private:
+    int info();
+    int options();
+    int send();
+    int sendAsPlugin();
+    int clean();
+    int pick(const std::wstring& menu, const std::wstring& submenu, const std::wstring& caption, ContactRecord* contact);
+    int fail(const std::wstring& message);
+    void printPage(const std::vector<HWND>& edits, const std::vector<HWND>& checks);
+    void fillPage(const std::vector<HWND>& edits, const std::vector<HWND>& checks);
+
+    const CommandLine& commandLine;
+    Parts parts;
+};
