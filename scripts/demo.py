@@ -2,6 +2,7 @@
 """Uploads a file through vornix-host.exe's contact menu and prints what the
 messenger showed, the link among it."""
 import os
+import shutil
 import sys
 import tempfile
 
@@ -28,6 +29,7 @@ def main():
     finally:
         server.stop()
         wine.close()
+        shutil.rmtree(workdir, ignore_errors=True)
 
 
 if __name__ == "__main__":
