@@ -7,6 +7,7 @@ same namespace.
 """
 import os
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -130,6 +131,48 @@ class FtpServer:
         self.process.stdout.close()
 
 
+class Vsftpd:
+    """vsftpd on 127.0.0.1:21 in the foreground, from a config of its own:
+    anonymous users upload into ROOT/in (ROOT itself must not be writable)."""
+
+    def __init__(self, workdir):
+        self.root = os.path.join(workdir, "vsftpd-root")
+        self.upload_dir = os.path.join(self.root, "in")
+        os.makedirs(self.upload_dir)
+        shutil.chown(self.upload_dir, "ftp", "ftp")
+        os.makedirs("/var/run/vsftpd/empty", exist_ok=True)
+        config = os.path.join(workdir, "vsftpd.conf")
+        with open(config, "w") as f:
+            f.write("\n".join([
+                "listen=YES", "listen_address=127.0.0.1", "listen_port=21", "background=NO",
+                "anonymous_enable=YES", "no_anon_password=YES", "local_enable=NO", "anon_root=" + self.root,
+                "write_enable=YES", "anon_upload_enable=YES", "anon_other_write_enable=YES", "anon_umask=022",
+                "pasv_enable=YES", "pasv_address=127.0.0.1", "pasv_min_port=31000", "pasv_max_port=31100",
+                "force_dot_files=YES", "seccomp_sandbox=NO", "isolate=NO", "isolate_network=NO",
+                "secure_chroot_dir=/var/run/vsftpd/empty", "xferlog_enable=NO", ""]))
+        self.process = subprocess.Popen(["vsftpd", config], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for_port(21)
+
+    def read(self, name):
+        with open(os.path.join(self.upload_dir, name), "rb") as f:
+            return f.read()
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(10)
+
+
+def wait_for_port(port, seconds=10):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        try:
+            socket.create_connection(("127.0.0.1", port), timeout=1).close()
+            return
+        except OSError:
+            time.sleep(0.05)
+    raise RuntimeError("nothing listens on port %d" % port)
+
+
 class EndToEndTest(unittest.TestCase):
     """One private Wine prefix per test class; a fresh folder per test."""
 
@@ -153,6 +196,11 @@ class EndToEndTest(unittest.TestCase):
 
     def start_server(self, *options):
         server = FtpServer(self.workdir, *options)
+        self.servers.append(server)
+        return server
+
+    def start_vsftpd(self):
+        server = Vsftpd(self.workdir)
         self.servers.append(server)
         return server
 

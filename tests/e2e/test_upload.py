@@ -101,6 +101,14 @@ class UploadTest(harness.EndToEndTest):
         self.assertIn("DELE big.bin", server.commands())
         self.assertEqual([], result.starting(("shown", "sent", "message box")))
 
+    def test_upload_to_vsftpd(self):
+        server = self.start_vsftpd()
+        data = os.urandom(1500000)
+        _, result = self.upload("vs.bin", data, username="anonymous", password="x", dir="in")
+        self.assertEqual(0, result.code, result)
+        self.assertEqual(data, server.read("vs.bin"))
+        self.assertEqual(["shown XY/1/alice: http://127.0.0.1/pliki/vs.bin"], result.starting("shown"))
+
     def test_server_address_may_carry_a_port(self):
         server = self.start_server("--port", "2121")
         _, result = self.upload("p.txt", b"port", ftpHost="127.0.0.1:2121")
@@ -168,6 +176,15 @@ class UploadFailureTest(harness.EndToEndTest):
         result = self.send()
         self.assertLess(time.time() - started, 40)
         self.assertEqual(['message box "Vornix - Timeout": Timeout'], self.boxes(result))
+
+    def test_settings_with_line_breaks_never_reach_the_server(self):
+        server = self.start_server()
+        server.write("victim.txt")
+        result = self.send(dir="pub\r\nDELE victim.txt")
+        self.assertEqual(['message box "Vornix - FTP Error": FTP Exception: Ustawienia serwera FTP nie mogą zawierać '
+                          'znaków nowego wiersza'], self.boxes(result))
+        self.assertEqual([], server.commands())
+        self.assertIn("victim.txt", server.files())
 
     def test_refused_store(self):
         server = self.start_server("--refuse", "STOR=553")

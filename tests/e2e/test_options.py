@@ -1,0 +1,42 @@
+#!/usr/bin/python3
+"""The options page through vornix-host.exe's options window."""
+import os
+
+import harness
+
+FRESH = ["ftpHost=", "username=", "password=", "dir=", "httpHost=", "sendLink=1", "autoClose=1"]
+
+
+class OptionsTest(harness.EndToEndTest):
+    def values(self):
+        result = self.host.run("options")
+        self.assertEqual(0, result.code, result)
+        return [line for line in result.lines if not line.startswith("log ")]
+
+    def config_file(self):
+        return os.path.join(self.host.profile, "Vornix.cfg")
+
+    def test_fresh_profile_shows_empty_texts_and_both_switches_on_and_writes_nothing(self):
+        self.assertEqual(FRESH, self.values())
+        self.assertFalse(os.path.exists(self.config_file()), os.listdir(self.host.profile))
+
+    def test_typed_values_survive_a_restart(self):
+        self.host.configure(ftpHost="ftp.example.org:2121", username="jan", password="zażółć gęślą",
+                            dir="pub/pliki", httpHost="http://example.org/pliki/", sendLink=0, autoClose=0)
+        self.assertTrue(os.path.exists(self.config_file()))
+        self.assertEqual(["ftpHost=ftp.example.org:2121", "username=jan", "password=zażółć gęślą",
+                          "dir=pub/pliki", "httpHost=http://example.org/pliki/", "sendLink=0", "autoClose=0"],
+                         self.values())
+
+    def test_saving_without_changes_writes_the_defaults(self):
+        self.host.configure(dir="")
+        self.assertTrue(os.path.exists(self.config_file()))
+        self.assertEqual(FRESH, self.values())
+
+    def test_long_text_is_saved_cut_to_255_characters(self):
+        self.host.configure(httpHost="h" * 300)
+        self.assertIn("httpHost=" + "h" * 255, self.values())
+
+
+if __name__ == "__main__":
+    harness.main()
