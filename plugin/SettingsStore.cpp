@@ -26,17 +26,30 @@ public:
     HostHandle get() const { return pluginState.host ? settingsHandle : nullptr; }
 };
 
+SettingValue recordFor(HostHandle handle, const wchar_t* key, SettingType type)
+{
+    SettingValue request = {};
+    request.size = sizeof(request);
+    request.key = key;
+    request.type = type;
+    request.settings = handle;
+    return request;
+}
+
+// Every write saves the configuration file at once.
+void store(HostHandle handle, const SettingValue& request)
+{
+    callHost(L"WTW/Settings/Set", reinterpret_cast<WPARAM>(&request), 0);
+    callHost(L"WTW/Settings/Write", reinterpret_cast<WPARAM>(handle), 0);
+}
+
 // Read into `buffer`; false when the host has no such value.
 bool getText(HostHandle handle, const wchar_t* key, std::vector<wchar_t>& buffer)
 {
     callHost(L"WTW/Settings/Read", reinterpret_cast<WPARAM>(handle), 0);
-    SettingValue request = {};
-    request.size = sizeof(request);
-    request.key = key;
-    request.type = SettingText;
+    SettingValue request = recordFor(handle, key, SettingText);
     request.value.text = buffer.data();
     request.length = static_cast<DWORD>(buffer.size());
-    request.settings = handle;
     bool found = callHost(L"WTW/Settings/Get", reinterpret_cast<WPARAM>(&request), 0) != 0;
     buffer.back() = L'\0';
     return found;
@@ -100,11 +113,7 @@ SettingRead SettingsStore::readInt(const wchar_t* key)
     if (!handle.get())
         return {false, 0};
     callHost(L"WTW/Settings/Read", reinterpret_cast<WPARAM>(handle.get()), 0);
-    SettingValue request = {};
-    request.size = sizeof(request);
-    request.key = key;
-    request.type = SettingInteger;
-    request.settings = handle.get();
+    SettingValue request = recordFor(handle.get(), key, SettingInteger);
     bool found = callHost(L"WTW/Settings/Get", reinterpret_cast<WPARAM>(&request), 0) != 0;
     return {found, found ? request.value.integer : 0};
 }
@@ -114,15 +123,10 @@ void SettingsStore::writeString(const wchar_t* key, const std::wstring& text)
     SharedHandle handle;
     if (!handle.get())
         return;
-    SettingValue request = {};
-    request.size = sizeof(request);
-    request.key = key;
-    request.type = SettingText;
+    SettingValue request = recordFor(handle.get(), key, SettingText);
     request.value.text = const_cast<wchar_t*>(text.c_str());
     request.length = static_cast<DWORD>(text.size());
-    request.settings = handle.get();
-    callHost(L"WTW/Settings/Set", reinterpret_cast<WPARAM>(&request), 0);
-    callHost(L"WTW/Settings/Write", reinterpret_cast<WPARAM>(handle.get()), 0);
+    store(handle.get(), request);
 }
 
 void SettingsStore::writeInt(const wchar_t* key, int32_t value)
@@ -130,12 +134,7 @@ void SettingsStore::writeInt(const wchar_t* key, int32_t value)
     SharedHandle handle;
     if (!handle.get())
         return;
-    SettingValue request = {};
-    request.size = sizeof(request);
-    request.key = key;
-    request.type = SettingInteger;
+    SettingValue request = recordFor(handle.get(), key, SettingInteger);
     request.value.integer = value;
-    request.settings = handle.get();
-    callHost(L"WTW/Settings/Set", reinterpret_cast<WPARAM>(&request), 0);
-    callHost(L"WTW/Settings/Write", reinterpret_cast<WPARAM>(handle.get()), 0);
+    store(handle.get(), request);
 }
