@@ -26,6 +26,8 @@ def parse_args():
     p.add_argument("--log", help="file that receives each received command")
     p.add_argument("--refuse", action="append", default=[],
                    help="COMMAND=CODE: answer COMMAND with CODE (e.g. STOR=553, DELE=550, greeting=421)")
+    p.add_argument("--reply", action="append", default=[],
+                   help="COMMAND=TEXT: answer COMMAND with this whole reply line (e.g. a malformed EPSV reply)")
     p.add_argument("--delay", action="append", default=[],
                    help="COMMAND=SECONDS: wait before handling COMMAND")
     p.add_argument("--throttle", type=int, default=0, help="bytes per second for data transfers")
@@ -61,6 +63,7 @@ def main():
     if args.silent:
         serve_silently(args)
     refusals = pairs(args.refuse, int)
+    replies = pairs(args.reply, str)
     delays = pairs(args.delay, float)
     log = open(args.log, "a", buffering=1, encoding="utf-8", errors="surrogateescape") if args.log else None
 
@@ -97,6 +100,9 @@ def main():
                 time.sleep(delays[cmd])
             if cmd in refusals:
                 self.respond("%d Refused by the test server." % refusals[cmd])
+                return
+            if cmd in replies:
+                self.respond(replies[cmd])
                 return
             if cmd == "NLST" and args.list:
                 self.push_listing()
