@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cwctype>
 #include <set>
@@ -23,8 +25,36 @@ std::wstring besideThisProgram(const wchar_t* name)
 
 HostHandle __cdecl stubCreate(const wchar_t*, HostHandler, void*) { return reinterpret_cast<HostHandle>(1); }
 INT_PTR __cdecl stubDestroy(HostHandle) { return 0; }
-INT_PTR __cdecl stubCall(const wchar_t*, WPARAM, LPARAM) { return 0; }
+// The settings service hands out a handle; everything else just answers.
+INT_PTR __cdecl stubCall(const wchar_t* name, WPARAM, LPARAM)
+{
+    return std::wstring(name) == L"WTW/Settings/Init" ? 0x5E7 : 0;
+}
 INT_PTR __cdecl stubExists(const wchar_t*) { return 0; }
+
+HostFunctionTable stubTable()
+{
+    HostFunctionTable table = {};
+    table.createFunction = stubCreate;
+    table.destroyFunction = stubDestroy;
+    table.callFunction = stubCall;
+    table.functionExists = stubExists;
+    table.hookEvent = stubCreate;
+    table.unhookEvent = stubDestroy;
+    return table;
+}
+
+int threadCount()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        count += entry.th32OwnerProcessID == GetCurrentProcessId();
+    CloseHandle(snapshot);
+    return count;
+}
 
 template <typename T>
 const T* at(HMODULE module, DWORD rva)
@@ -107,13 +137,7 @@ TEST_F(LoadedDll, InformationRecordStaysAtOneAddressAcrossLoad)
     auto unload = reinterpret_cast<UnloadFn>(GetProcAddress(module, "pluginUnload"));
     ASSERT_TRUE(load && unload);
 
-    HostFunctionTable table = {};
-    table.createFunction = stubCreate;
-    table.destroyFunction = stubDestroy;
-    table.callFunction = stubCall;
-    table.functionExists = stubExists;
-    table.hookEvent = stubCreate;
-    table.unhookEvent = stubDestroy;
+    HostFunctionTable table = stubTable();
 
     const PluginInfo* before = query(0, 0);
     EXPECT_EQ(0, load(0, &table));
@@ -147,6 +171,33 @@ TEST_F(LoadedDll, ImportsOnlyWindowsSystemLibraries)
     EXPECT_FALSE(imported.empty());
     for (const std::string& name : imported)
         EXPECT_TRUE(system.count(name)) << "imports " << name;
+}
+
+TEST(LoadUnloadCycles, LeaveNoHandlesThreadsOrModule)
+{
+    typedef int(__cdecl * LoadFn)(DWORD_PTR, HostFunctionTable*);
+    typedef int(__cdecl * UnloadFn)(DWORD_PTR);
+    HostFunctionTable table = stubTable();
+    auto cycle = [&] {
+        HMODULE module = LoadLibraryW(besideThisProgram(L"Vornix.dll").c_str());
+        ASSERT_NE(nullptr, module);
+        auto load = reinterpret_cast<LoadFn>(GetProcAddress(module, "pluginLoad"));
+        auto unload = reinterpret_cast<UnloadFn>(GetProcAddress(module, "pluginUnload"));
+        EXPECT_EQ(0, load(0, &table));
+        EXPECT_EQ(0, unload(0));
+        FreeLibrary(module);
+    };
+    cycle();  // the first load brings in system libraries that stay
+    DWORD handlesBefore = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handlesBefore);
+    int threadsBefore = threadCount();
+    for (int i = 0; i < 20; ++i)
+        cycle();
+    DWORD handlesAfter = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+    EXPECT_LE(handlesAfter, handlesBefore + 2);
+    EXPECT_EQ(threadsBefore, threadCount());
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"Vornix.dll"));
 }
 
 }

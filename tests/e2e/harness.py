@@ -70,6 +70,16 @@ class Result:
         return "exit %d\n%s\n%s" % (self.code, "\n".join(self.lines), self.stderr[-2000:])
 
 
+class Run:
+    def __init__(self, process, timeout):
+        self.process = process
+        self.timeout = timeout
+
+    def finish(self):
+        stdout, stderr = self.process.communicate(timeout=self.timeout)
+        return Result(self.process.returncode, stdout.decode("utf-8", "replace"), stderr.decode("utf-8", "replace"))
+
+
 class Host:
     """vornix-host.exe with a profile of its own."""
 
@@ -79,13 +89,15 @@ class Host:
         os.makedirs(self.profile, exist_ok=True)
 
     def run(self, *args, timeout=60):
+        return self.start(*args, timeout=timeout).finish()
+
+    def start(self, *args, timeout=60):
+        """Starts the host in the background; finish() waits for it."""
         command = [os.path.join(ROOT, "cmake", "wine-run"), os.path.join(BIN, "vornix-host.exe"),
                    "--plugin", windows_path(os.path.join(BIN, "Vornix.dll")),
                    "--profile", windows_path(self.profile), "--timeout", str(timeout)] + list(args)
-        done = subprocess.run(command, env=self.wine.env(), capture_output=True, timeout=timeout + 60,
-                              stdin=subprocess.DEVNULL)
-        return Result(done.returncode, done.stdout.decode("utf-8", "replace"),
-                      done.stderr.decode("utf-8", "replace"))
+        return Run(subprocess.Popen(command, env=self.wine.env(), stdout=subprocess.PIPE,
+                                    stderr=subprocess.PIPE, stdin=subprocess.DEVNULL), timeout + 60)
 
     def configure(self, **settings):
         values = ["%s=%s" % item for item in settings.items()]
