@@ -186,6 +186,18 @@ class UploadFailureTest(harness.EndToEndTest):
         self.assertEqual([], server.commands())
         self.assertIn("victim.txt", server.files())
 
+    def test_paths_the_code_page_cannot_carry_are_refused(self):
+        server = self.start_server()
+        self.host.configure(**SERVER)
+        deep = os.path.join(self.workdir, "d" * 120, "e" * 120)
+        for path in [self.local_file("文件.txt", b"x"), self.local_file(os.path.join(deep, "f.txt"), b"x")]:
+            result = self.host.run("send-as-plugin", harness.windows_path(path))
+            boxes = self.boxes(result)
+            self.assertEqual(1, len(boxes), result)
+            self.assertTrue(boxes[0].startswith('message box "Vornix - I/O Error": Nie można wysłać pliku'), boxes)
+            self.assertEqual([], result.starting("window"))
+        self.assertEqual([], server.commands())
+
     def test_refused_store(self):
         server = self.start_server("--refuse", "STOR=553")
         result = self.send()
