@@ -55,7 +55,7 @@ const wchar_t* CommandLine::usage()
            L"options: --plugin PATH  --profile DIR  --contact CLASS/NUMBER/ID (repeatable)\n"
            L"         --file PATH  --answer yes|no  --abort-at BYTES  --timeout SECONDS\n"
            L"         --unload-after SECONDS\n"
-           L"commands: info | options [KEY=VALUE...] | send | send-as-plugin [PATH] | clean | gui";
+           L"commands: info | options [KEY=VALUE...] | send | send-as-plugin [PATH...] | clean | gui";
 }
 
 // Returns the index of the option's last argument.
@@ -102,8 +102,7 @@ void CommandLine::checkCommand() const
         if (!commandArguments.empty())
             throw usageError(command + L" takes no arguments");
     } else if (command == L"send-as-plugin") {
-        if (commandArguments.size() > 1)
-            throw usageError(L"send-as-plugin takes at most one path");
+        return;
     } else if (command == L"options") {
         for (const std::wstring& assignment : commandArguments) {
             size_t equals = assignment.find(L'=');

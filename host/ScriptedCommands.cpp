@@ -115,11 +115,18 @@ int ScriptedCommands::sendAsPlugin()
 {
     if (!parts.registry.functionExists(L"wtwSkarvelin/sendFile"))
         return fail(L"no function wtwSkarvelin/sendFile");
-    const std::vector<std::wstring>& arguments = commandLine.commandArguments;
-    std::wstring path = arguments.empty() ? L"" : CommandLine::windowsPath(arguments[0]);
     ContactRecord contact = parts.contacts.record(0);
-    SendFileRequest request = {arguments.empty() ? nullptr : path.c_str(), contact.id, contact.netClass, contact.netId};
-    parts.registry.callFunction(L"wtwSkarvelin/sendFile", reinterpret_cast<WPARAM>(&request), 0);
+    const std::vector<std::wstring>& arguments = commandLine.commandArguments;
+    if (arguments.empty()) {
+        SendFileRequest request = {nullptr, contact.id, contact.netClass, contact.netId};
+        parts.registry.callFunction(L"wtwSkarvelin/sendFile", reinterpret_cast<WPARAM>(&request), 0);
+    }
+    // Several paths: several uploads at once, as other plug-ins may start them.
+    for (const std::wstring& argument : arguments) {
+        std::wstring path = CommandLine::windowsPath(argument);
+        SendFileRequest request = {path.c_str(), contact.id, contact.netClass, contact.netId};
+        parts.registry.callFunction(L"wtwSkarvelin/sendFile", reinterpret_cast<WPARAM>(&request), 0);
+    }
     return 0;
 }
 

@@ -1,9 +1,9 @@
 #!/usr/bin/python3
-"""Eight messengers upload to one server at once while a ninth empties
-another directory of it: every file arrives whole, every job is reaped."""
+"""Eight uploads run at once in one messenger while a second messenger
+empties another directory of the same server: every file arrives whole,
+every job is reaped. And a messenger closed while three uploads run."""
 import os
-import shutil
-import subprocess
+import time
 
 import harness
 
@@ -24,31 +24,35 @@ class LoadTest(harness.EndToEndTest):
         cleaner = harness.Host(self.wine, os.path.join(self.workdir, "cleaner"))
         cleaner.configure(dir="trash", **SERVER)
 
-        files = {}
-        runs = []
-        for i in range(8):
-            name = "plik%d.bin" % i
-            files[name] = os.urandom(3000000 + i)
-            host = harness.Host(self.wine, os.path.join(self.workdir, "host%d" % i))
-            shutil.rmtree(host.profile)
-            shutil.copytree(uploader.profile, host.profile)
-            runs.append(host.start("--file", harness.windows_path(self.local_file(name, files[name])), "send"))
-        runs.append(cleaner.start("--answer", "yes", "clean"))
-        results = [run.finish() for run in runs]
+        files = {"plik%d.bin" % i: os.urandom(3000000 + i) for i in range(8)}
+        paths = [harness.windows_path(self.local_file(name, data)) for name, data in files.items()]
+        uploads = uploader.start("send-as-plugin", *paths)
+        cleaning = cleaner.start("--answer", "yes", "clean")
+        uploaded, cleaned = uploads.finish(), cleaning.finish()
 
-        for result in results:
-            self.assertEqual(0, result.code, result)
-            self.assertEqual(1, len(result.starting("log FTP: Thread ")), result)
-            self.assertEqual(1, len([l for l in result.lines if l.startswith("log FTP: Cleaner thread ")
-                                     and l.endswith("has ended")]), result)
-        for result in results[:8]:
-            self.assertEqual([], result.starting("message box"), result)
-            self.assertEqual(1, len(result.starting("shown")), result)
+        self.assertEqual(0, uploaded.code, uploaded)
+        self.assertEqual(8, len(uploaded.starting("log FTP: Thread ")), uploaded)
+        self.assertEqual([], uploaded.starting("message box"), uploaded)
+        self.assertEqual(8, len(uploaded.starting("shown")), uploaded)
+        self.assertEqual(8, len([w for w in uploaded.starting("window") if w.endswith("| Zakończono")]), uploaded)
+        self.assertEqual(0, cleaned.code, cleaned)
         self.assertEqual(['message box "Vornix": Wszystkie pliki usunięto pomyślnie'],
-                         results[8].starting('message box "Vornix": W'))
+                         cleaned.starting('message box "Vornix": W'))
         self.assertEqual([], os.listdir(os.path.join(server.root, "trash")))
         for name, data in files.items():
             self.assertEqual(data, server.read("up/" + name), name)
+
+    def test_closing_the_messenger_during_three_uploads(self):
+        server = self.start_server("--throttle", "1000000")
+        self.host.configure(dir="", **SERVER)
+        paths = [harness.windows_path(self.local_file("big%d.bin" % i, os.urandom(30000000))) for i in range(3)]
+        started = time.time()
+        result = self.host.run("--unload-after", "3", "send-as-plugin", *paths)
+        self.assertEqual(0, result.code, result)
+        self.assertLess(time.time() - started, 3 + 15 + 20, result)
+        self.assertEqual([], result.starting(("message box", "shown")), result)
+        self.assertEqual([], server.files(), result)
+        self.assertEqual(3, len([c for c in server.commands() if c.startswith("DELE ")]), server.commands())
 
 
 if __name__ == "__main__":

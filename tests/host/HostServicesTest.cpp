@@ -397,7 +397,7 @@ TEST(CommandLineTest, ReadsOptionsAndRefusesWhatItDoesNotKnow)
     const std::vector<std::vector<std::wstring>> wrong = {{}, {L"fly"}, {L"--bogus", L"1", L"send"},
         {L"send", L"--file"}, {L"--answer", L"maybe", L"send"}, {L"--abort-at", L"-1", L"send"},
         {L"--timeout", L"0", L"send"}, {L"--contact", L"XY/one/a", L"send"}, {L"--contact", L"XY/1/", L"send"},
-        {L"info", L"extra"}, {L"send-as-plugin", L"a", L"b"}, {L"options", L"port=21"}, {L"options", L"sendLink=2"}};
+        {L"info", L"extra"}, {L"options", L"port=21"}, {L"options", L"sendLink=2"}};
     for (const auto& arguments : wrong)
         EXPECT_THROW(CommandLine(arguments, L"C:\\host"), CommandLine::UsageError) << arguments.size();
 }
