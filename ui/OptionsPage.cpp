@@ -21,7 +21,7 @@ const int pairedOrder[] = {Controls::FtpHostLabel, Controls::FtpHostEdit, Contro
                            Controls::DirLabel, Controls::DirEdit, Controls::HttpHostLabel,
                            Controls::HttpHostEdit, Controls::SendLinkCheck, Controls::AutoCloseCheck};
 
-struct ControlSpec {
+struct ControlLayout {
     int slot;
     const wchar_t* className;
     const wchar_t* text;  // null: the edit box's stored setting
@@ -37,7 +37,7 @@ const DWORD labelStyle = WS_CHILD | WS_VISIBLE;
 const DWORD editStyle = labelStyle | WS_BORDER;
 const DWORD checkStyle = labelStyle | BS_AUTOCHECKBOX;
 
-const ControlSpec controlSpecs[] = {
+const ControlLayout controlLayouts[] = {
     {Controls::FtpHostLabel, L"STATIC", L"Host ftp:", labelStyle, 0, 0, 0, 24, 0},
     {Controls::UsernameLabel, L"STATIC", L"Użytkownik:", labelStyle, 0, 48, 0, 24, 0},
     {Controls::PasswordLabel, L"STATIC", L"Hasło:", labelStyle, 0, 96, 0, 24, 0},
@@ -119,13 +119,13 @@ INT_PTR __cdecl OptionsPage::onOptionsPageEvent(WPARAM wParam, LPARAM, void* use
 OptionsPageControls* OptionsPage::createControls(HWND parent, HINSTANCE module, int x, int y, int width)
 {
     auto controls = new OptionsPageControls();
-    for (const ControlSpec& spec : controlSpecs) {
+    for (const ControlLayout& layout : controlLayouts) {
         std::wstring stored;
-        if (!spec.text)
-            stored = SettingsStore::readString(editKeys[spec.slot]);
-        controls->windows[spec.slot] = CreateWindowExW(
-            0, spec.className, spec.text ? spec.text : stored.c_str(), spec.style, x + spec.left, y + spec.top,
-            spec.width ? spec.width : width, spec.height, parent, reinterpret_cast<HMENU>(INT_PTR(spec.id)),
+        if (!layout.text)
+            stored = SettingsStore::readString(editKeys[layout.slot]);
+        controls->windows[layout.slot] = CreateWindowExW(
+            0, layout.className, layout.text ? layout.text : stored.c_str(), layout.style, x + layout.left, y + layout.top,
+            layout.width ? layout.width : width, layout.height, parent, reinterpret_cast<HMENU>(INT_PTR(layout.id)),
             module, nullptr);
     }
     WPARAM font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
