@@ -9,7 +9,6 @@
 #include <string>
 
 class FtpSession;
-class NameListing;
 
 namespace Vornix {
 
