@@ -1,0 +1,78 @@
+// The in-memory host of the benchmark programs (the unit tests' recording
+// host) configured for one FTP server, and message boxes answered at once:
+// a job's box would otherwise hold its thread, and the benchmark, forever.
+#pragma once
+
+#include "BenchClock.h"
+#include "tests/RecordingHost.h"
+#include "tests/jobs/ImportHook.h"
+
+#include <string>
+
+namespace Bench {
+
+inline void configure(RecordingHost& host, const char* server, const char* user, const char* password,
+                      const char* dir)
+{
+    host.texts[L"cfg/Vornix/ftpHost"] = widen(server);
+    host.texts[L"cfg/Vornix/username"] = widen(user);
+    host.texts[L"cfg/Vornix/password"] = widen(password);
+    host.texts[L"cfg/Vornix/dir"] = widen(dir);
+    host.texts[L"cfg/Vornix/httpHost"] = L"http://127.0.0.1/pliki";
+    host.integers[L"cfg/Vornix/sendLink"] = 1;  // only shown: no network function needed
+    host.integers[L"cfg/Vornix/autoClose"] = 1;
+}
+
+// Every MessageBoxA/W of this program (the job code is linked in) returns
+// IDYES at once; the text of the last one is kept.
+class BoxAnswers {
+public:
+    BoxAnswers()
+        : a("user32.dll", "MessageBoxA", reinterpret_cast<void*>(&boxA)),
+          w("user32.dll", "MessageBoxW", reinterpret_cast<void*>(&boxW))
+    {
+    }
+    static std::string lastText() { return *last(); }
+    static int count() { return *counter(); }
+    static double lastTime() { return *lastAt(); }
+
+private:
+    static std::string* last()
+    {
+        static std::string text;
+        return &text;
+    }
+    static int* counter()
+    {
+        static int n = 0;
+        return &n;
+    }
+    static double* lastAt()
+    {
+        static double t = 0;
+        return &t;
+    }
+    static void note(const std::string& text)
+    {
+        *lastAt() = seconds();
+        *last() = text;
+        ++*counter();
+    }
+    static int WINAPI boxA(HWND, LPCSTR text, LPCSTR, UINT)
+    {
+        note(text ? text : "");
+        return IDYES;
+    }
+    static int WINAPI boxW(HWND, LPCWSTR text, LPCWSTR, UINT)
+    {
+        std::string narrow;
+        for (const wchar_t* p = text; p && *p; ++p)
+            narrow += *p < 128 ? static_cast<char>(*p) : '?';
+        note(narrow);
+        return IDYES;
+    }
+    ImportHook a;
+    ImportHook w;
+};
+
+}
