@@ -17,7 +17,7 @@ import unittest
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BIN = os.environ.get("VORNIX_BIN", os.path.join(ROOT, "build", "bin"))
 CACHE = os.environ.get("VORNIX_CACHE", "/var/cache/vornix")
-BASE_PREFIX = os.path.join(CACHE, "wine-win32-v2")
+BASE_PREFIX = os.path.join(CACHE, "wine-win32-v3")
 PYTHON = "/usr/bin/python3"
 
 
