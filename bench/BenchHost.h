@@ -4,6 +4,8 @@
 #pragma once
 
 #include "BenchClock.h"
+#include "plugin/PluginState.h"
+#include "plugin/SettingsStore.h"
 #include "tests/RecordingHost.h"
 #include "tests/jobs/ImportHook.h"
 
@@ -21,6 +23,14 @@ inline void configure(RecordingHost& host, const char* server, const char* user,
     host.texts[L"cfg/Vornix/httpHost"] = L"http://127.0.0.1/pliki";
     host.integers[L"cfg/Vornix/sendLink"] = 1;  // only shown: no network function needed
     host.integers[L"cfg/Vornix/autoClose"] = 1;
+}
+
+// For programs that link the jobs directly: the host as pluginLoad would set it.
+inline void plugIn(RecordingHost& host)
+{
+    pluginState.host = &host.table;
+    pluginState.moduleHandle = GetModuleHandleW(nullptr);
+    SettingsStore::openSettings();
 }
 
 // Every MessageBoxA/W of this program (the job code is linked in) returns

@@ -20,9 +20,7 @@ int main(int argc, char** argv)
     RecordingHost host;
     Bench::configure(host, argv[1], argv[2], argv[3], argv[4]);
     Bench::BoxAnswers boxes;
-    pluginState.host = &host.table;
-    pluginState.moduleHandle = GetModuleHandleW(nullptr);
-    SettingsStore::openSettings();
+    Bench::plugIn(host);
 
     auto job = new Vornix::FtpDelAllThread();
     double start = Bench::BoxAnswers::lastTime();  // the question was answered
