@@ -38,18 +38,15 @@ void UploadStream::write(const char* data, size_t size)
 
 // The stream's own socket is used as it stands: SocketIOS::socket() hands out
 // a StreamSocket that takes no reference of its own, and dropping it would
-// free the socket under the stream. The block goes straight to send():
-// POCO 1.11 polls the socket before each of its sends once a timeout is set,
-// which halves the throughput, while the data connection's send timeout
-// already bounds every send.
+// free the socket under the stream.
 void UploadStream::flush()
 {
-    poco_socket_t socket = stream.rdbuf()->socketImpl()->sockfd();
+    Poco::Net::StreamSocketImpl* socket = stream.rdbuf()->socketImpl();
     size_t sent = 0;
     while (sent < pending.size()) {
-        int done = ::send(socket, pending.data() + sent, static_cast<int>(pending.size() - sent), 0);
+        int done = socket->sendBytes(pending.data() + sent, static_cast<int>(pending.size() - sent));
         if (done <= 0)
-            throw Poco::Net::NetException("Socket send error", WSAGetLastError());
+            throw Poco::Net::NetException("Socket send error");
         sent += static_cast<size_t>(done);
     }
     pending.clear();
