@@ -84,7 +84,7 @@ void FtpDelAllThread::run()
     NameListing listing = NameListing::read(session.beginList("", false));
     session.endList();
     deleteListed(session, listing.names());
-    session.close();
+    session.quit();
     if (stopRequested)
         return;
     if (!listing.unsafeNames().empty())

@@ -167,6 +167,8 @@ void FtpSendThread::run()
     if (fopen_s(&opened, path.toString().c_str(), "rb") != 0 || !opened)
         throw Poco::IOException(TextConversion::toAnsi(L"Nie można otworzyć tego pliku"), 0);
     OpenFile file(opened);
+    // One read of the disk per block sent; the chunks come from this buffer.
+    setvbuf(opened, nullptr, _IOFBF, UploadStream::blockSize);
     transfer(session, file.get(), fileSize(file.get()), remoteName);
     file.reset();
 
@@ -178,7 +180,7 @@ void FtpSendThread::run()
             UploadProgress::finish(progressWindow);
         LinkDelivery::deliver(host, contact, remoteName);
     }
-    session.close();
+    session.quit();
 }
 
 // The whole listing is read, so no listed name is missed, and a time-prefixed
@@ -196,14 +198,13 @@ void FtpSendThread::transfer(FtpSession& session, FILE* file, int64_t size, cons
     UploadProgress progress(progressWindow, size);
     if (progressWindow)
         progress.begin(remoteName, localPath);
-    char buffer[chunkSize];
     int64_t sent = 0;
     try {
         for (;;) {
-            size_t read = fread(buffer, 1, sizeof buffer, file);
+            size_t read = fread(upload.room(chunkSize), 1, chunkSize, file);
             if (read == 0 || stopRequested)
                 break;
-            upload.write(buffer, read);
+            upload.commit(read);
             if (!progressWindow)
                 continue;
             if (ProgressWindow::abortRequested(progressWindow)) {

@@ -40,9 +40,26 @@ void FtpSession::endUploadAbruptly()
     endUpload();
 }
 
+// Only the wait for the reply is longer; QUIT and the rest stay bounded by
+// the session's timeout, whatever the reply was.
 void FtpSession::endUploadPatiently()
 {
-    setTimeout(finalReplyTimeout);
-    endUpload();
-    setTimeout(timeout);
+    _pControlSocket->setReceiveTimeout(finalReplyTimeout);
+    try {
+        endUpload();
+    } catch (...) {
+        _pControlSocket->setReceiveTimeout(timeout);
+        throw;
+    }
+    _pControlSocket->setReceiveTimeout(timeout);
+}
+
+void FtpSession::quit()
+{
+    try {
+        logout();
+    } catch (const Poco::Exception&) {
+    }
+    if (_pControlSocket)
+        _pControlSocket->close();
 }

@@ -19,21 +19,24 @@ Poco::Net::SocketStream& socketStream(std::ostream& upload)
 
 }
 
-UploadStream::UploadStream(std::ostream& upload) : stream(socketStream(upload))
+UploadStream::UploadStream(std::ostream& upload) : stream(socketStream(upload)), block(blockSize), used(0)
 {
-    pending.reserve(blockSize);
 }
 
-void UploadStream::write(const char* data, size_t size)
+char* UploadStream::room(size_t size)
 {
-    while (size > 0) {
-        size_t taken = std::min(size, blockSize - pending.size());
-        pending.insert(pending.end(), data, data + taken);
-        data += taken;
-        size -= taken;
-        if (pending.size() == blockSize)
-            flush();
-    }
+    if (size > blockSize)
+        throw Poco::InvalidArgumentException("more room asked for than a block holds");
+    if (blockSize - used < size)
+        flush();
+    return block.data() + used;
+}
+
+void UploadStream::commit(size_t size)
+{
+    used += std::min(size, blockSize - used);
+    if (used == blockSize)
+        flush();
 }
 
 // The stream's own socket is used as it stands: SocketIOS::socket() hands out
@@ -43,11 +46,11 @@ void UploadStream::flush()
 {
     Poco::Net::StreamSocketImpl* socket = stream.rdbuf()->socketImpl();
     size_t sent = 0;
-    while (sent < pending.size()) {
-        int done = socket->sendBytes(pending.data() + sent, static_cast<int>(pending.size() - sent));
+    while (sent < used) {
+        int done = socket->sendBytes(block.data() + sent, static_cast<int>(used - sent));
         if (done <= 0)
             throw Poco::Net::NetException("Socket send error");
         sent += static_cast<size_t>(done);
     }
-    pending.clear();
+    used = 0;
 }
