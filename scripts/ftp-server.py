@@ -82,6 +82,25 @@ def main():
 
         handle_read_event = handle_read  # the base binds the event to its own handle_read
 
+        def _throttle_bandwidth(self, len_chunk, max_speed):
+            """The rate in 50 ms slices. pyftpdlib's own throttle takes a whole
+            second's worth at once and then stops reading for up to 2 s, so a
+            client's blocked send, or its reset, would wait that long."""
+            self._datacount += len_chunk
+            if self._datacount < max_speed / 20:
+                return
+            self._datacount = 0
+            now = time.monotonic()
+            self._timenext = max(self._timenext, now) + 0.05
+            if self._timenext - now > 0.01:
+                self.del_channel()
+                self._cancel_throttler()
+                self._throttler = self.ioloop.call_later(self._timenext - now, self._resume,
+                                                         _errback=self.handle_error)
+
+        def _resume(self):
+            self.add_channel(events=self.ioloop.READ if self.receive else self.ioloop.WRITE)
+
     class Handler(FTPHandler):
         dtp_handler = Dtp
         passive_ports = range(30000, 30500)
