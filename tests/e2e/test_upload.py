@@ -70,6 +70,17 @@ class UploadTest(harness.EndToEndTest):
                          result.starting("window"))
         self.assertEqual(1, len(result.starting("shown")))
 
+    def test_sizes_around_the_read_chunk_and_the_send_block_arrive_whole(self):
+        server = self.start_server()
+        self.host.configure(**SERVER)
+        files = {"plik%d.bin" % size: os.urandom(size) for size in (4095, 4096, 65535, 65536, 65537, 3 * 65536)}
+        paths = [harness.windows_path(self.local_file(name, data)) for name, data in files.items()]
+        result = self.host.run("send-as-plugin", *paths)
+        self.assertEqual(0, result.code, result)
+        self.assertEqual(len(files), len(result.starting("shown")), result)
+        for name, data in files.items():
+            self.assertEqual(data, server.read(name), name)
+
     def test_polish_name_is_encoded_by_its_code_page_bytes(self):
         server = self.start_server()
         self.host.configure(**SERVER)
