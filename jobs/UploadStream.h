@@ -1,7 +1,7 @@
 // The data connection of a store command, written in large blocks: POCO's
 // upload stream would hand the socket 1024 bytes at a time, whatever it is
 // given, which costs half the throughput. The file's chunks are read straight
-// into the block, so no byte is copied on the way to the socket.
+// into the block rather than copied into it.
 #pragma once
 
 #include <ostream>
@@ -20,12 +20,13 @@ public:
     // `upload` is the stream that beginUpload returned.
     explicit UploadStream(std::ostream& upload);
 
+    // All three send once a block is full or asked for, and throw the
+    // library's network or timeout exception when the connection fails;
+    // what was sent stays sent.
+
     // Room for the next `size` bytes (at most blockSize), to be filled and
     // then committed; a block without that much room left is sent first.
     char* room(size_t size);
-
-    // Both throw the library's network or timeout exception when the
-    // connection fails; what was sent stays sent.
     void commit(size_t size);
     void flush();
 
