@@ -1,5 +1,6 @@
 #include "FtpDelAllThread.h"
 
+#include "DeleteAllSummary.h"
 #include "FtpSession.h"
 #include "FtpSettings.h"
 #include "ModulePin.h"
@@ -19,11 +20,9 @@ void showError(const Poco::Exception& failure)
     MessageBoxA(nullptr, failure.displayText().c_str(), "Vornix", MB_ICONERROR);
 }
 
-void showSkipped(const NameListing& listing)
+void showSkipped(size_t deleted, const NameListing& listing)
 {
-    std::wstring text = L"Usunięto pliki, ale pominięto " + std::to_wstring(listing.unsafeNames().size()) +
-                        L" o nazwach ze znakiem nowego wiersza, których nie można bezpiecznie przesłać do "
-                        L"serwera FTP.";
+    std::wstring text = DeleteAllSummary::skippedText(deleted, listing.unsafeNames().size());
     MessageBoxW(nullptr, text.c_str(), L"Vornix", MB_ICONWARNING);
 }
 
@@ -72,8 +71,6 @@ DWORD WINAPI FtpDelAllThread::threadRoutine(LPVOID param)
     ModulePin::exitThread(result);
 }
 
-// The listing is read to its end and closed before the first DELE: replies to
-// commands sent while its data connection is open come back out of step.
 void FtpDelAllThread::run()
 {
     FtpSettings settings = FtpSettings::read();
@@ -81,26 +78,29 @@ void FtpDelAllThread::run()
     session.login(settings.username, settings.password);
     if (!settings.dir.empty())
         session.setWorkingDirectory(settings.dir);
-    NameListing listing = NameListing::read(session.beginList("", false));
-    session.endList();
-    deleteListed(session, listing.names());
+    NameListing listing = session.listNames();
+    size_t deleted = deleteListed(session, listing.names());
     session.quit();
     if (stopRequested)
         return;
     if (!listing.unsafeNames().empty())
-        showSkipped(listing);
+        showSkipped(deleted, listing);
     else
         MessageBoxW(nullptr, L"Wszystkie pliki usunięto pomyślnie", L"Vornix", MB_ICONINFORMATION);
 }
 
-void FtpDelAllThread::deleteListed(FtpSession& session, const std::vector<std::string>& names)
+size_t FtpDelAllThread::deleteListed(FtpSession& session, const std::vector<std::string>& names)
 {
+    size_t deleted = 0;
     for (const std::string& name : names) {
         if (stopRequested)
-            return;
-        if (!isKept(name))
-            session.remove(name);
+            break;
+        if (isKept(name))
+            continue;
+        session.remove(name);
+        ++deleted;
     }
+    return deleted;
 }
 
 }

@@ -26,7 +26,7 @@ public:
 
 private:
     void run();
-    void deleteListed(FtpSession& session, const std::vector<std::string>& names);
+    size_t deleteListed(FtpSession& session, const std::vector<std::string>& names);
 
     HANDLE threadHandle;
     volatile bool stopRequested;

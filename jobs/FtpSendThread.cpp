@@ -68,6 +68,17 @@ void removeAfterStop(FtpSession& session, const std::string& remoteName)
     session.remove(remoteName);
 }
 
+// A file that cannot be read to its end must not be stored cut short. The
+// read failure is what the user needs to hear, even when the removal fails.
+[[noreturn]] void abandonUnreadFile(FtpSession& session, const std::string& remoteName)
+{
+    try {
+        removeAfterStop(session, remoteName);
+    } catch (const Poco::Exception&) {
+    }
+    throw Poco::IOException(TextConversion::toAnsi(L"Nie można odczytać pliku do końca"), 0);
+}
+
 int64_t fileSize(FILE* file)
 {
     _fseeki64(file, 0, SEEK_END);
@@ -172,10 +183,10 @@ void FtpSendThread::run()
     transfer(session, file.get(), fileSize(file.get()), remoteName);
     file.reset();
 
-    if (stopRequested) {
+    bool stored = !stopRequested && session.endUploadPatiently([this] { return giveUpRequested(); });
+    if (!stored) {
         removeAfterStop(session, remoteName);
     } else {
-        session.endUploadPatiently();
         if (progressWindow)
             UploadProgress::finish(progressWindow);
         LinkDelivery::deliver(host, contact, remoteName);
@@ -183,42 +194,50 @@ void FtpSendThread::run()
     session.quit();
 }
 
+// The user's "Przerwij" and the messenger's stop request end the run alike.
+bool FtpSendThread::giveUpRequested()
+{
+    if (!stopRequested && progressWindow && ProgressWindow::abortRequested(progressWindow))
+        stopRequested = true;
+    return stopRequested;
+}
+
 // The whole listing is read, so no listed name is missed, and a time-prefixed
 // name is checked against it too.
 std::string FtpSendThread::chooseRemoteName(FtpSession& session, const std::string& localName)
 {
-    NameListing listing = NameListing::read(session.beginList("", false));
-    session.endList();
-    return listing.freeNameFor(localName, _time64(nullptr));
+    return session.listNames().freeNameFor(localName, _time64(nullptr));
 }
 
 void FtpSendThread::transfer(FtpSession& session, FILE* file, int64_t size, const std::string& remoteName)
 {
     UploadStream upload(session.beginUpload(remoteName));
     UploadProgress progress(progressWindow, size);
-    if (progressWindow)
+    if (progressWindow && !stopRequested)
         progress.begin(remoteName, localPath);
     int64_t sent = 0;
+    bool readFailed = false;
     try {
         for (;;) {
             size_t read = fread(upload.room(chunkSize), 1, chunkSize, file);
-            if (read == 0 || stopRequested)
-                break;
-            upload.commit(read);
-            if (!progressWindow)
-                continue;
-            if (ProgressWindow::abortRequested(progressWindow)) {
-                stopRequested = true;
+            if (read == 0) {
+                readFailed = ferror(file) != 0;
                 break;
             }
+            if (giveUpRequested())
+                break;
+            upload.commit(read);
             sent += static_cast<int64_t>(read);
-            progress.update(sent);
+            if (progressWindow)
+                progress.update(sent);
         }
-        if (!stopRequested)
+        if (!stopRequested && !readFailed)
             upload.flush();
     } catch (const Poco::Exception&) {
         abandonUpload(session, remoteName);
     }
+    if (readFailed)
+        abandonUnreadFile(session, remoteName);
     if (progressWindow)
         progress.settle(sent);
 }

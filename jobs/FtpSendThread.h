@@ -31,6 +31,7 @@ private:
     void run();
     std::string chooseRemoteName(FtpSession& session, const std::string& localName);
     void transfer(FtpSession& session, FILE* file, int64_t size, const std::string& remoteName);
+    bool giveUpRequested();
     void finishRun();
 
     char localPath[256];

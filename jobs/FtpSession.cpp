@@ -1,14 +1,20 @@
 #include "FtpSession.h"
 
+#include "plugin/TextConversion.h"
+
 #include <Poco/Net/FTPClientSession.h>
 #include <Poco/Net/NetException.h>
 #include <Poco/Net/SocketAddress.h>
 #include <Poco/Net/SocketStream.h>
 #include <Poco/Net/StreamSocketImpl.h>
 #include <Poco/Net/StreamSocket.h>
+#include <Poco/Timestamp.h>
+
+#include <stdexcept>
 
 const Poco::Timespan FtpSession::timeout(5, 0);
 const Poco::Timespan FtpSession::finalReplyTimeout(120, 0);
+const Poco::Timespan FtpSession::givingUpInterval(0, 100000);
 
 namespace {
 
@@ -33,6 +39,18 @@ FtpSession::FtpSession(const ServerAddress& address)
         throw Poco::Net::FTPException("Cannot receive status message", response, status);
 }
 
+NameListing FtpSession::listNames()
+{
+    try {
+        NameListing listing = NameListing::read(beginList("", false));
+        endList();
+        return listing;
+    } catch (const std::length_error&) {
+        throw Poco::Net::FTPException(
+            TextConversion::toAnsi(L"Lista plików na serwerze jest dłuższa niż 32 MB albo milion nazw"));
+    }
+}
+
 void FtpSession::endUploadAbruptly()
 {
     if (_pDataStream)
@@ -40,18 +58,22 @@ void FtpSession::endUploadAbruptly()
     endUpload();
 }
 
-// Only the wait for the reply is longer; QUIT and the rest stay bounded by
-// the session's timeout, whatever the reply was.
-void FtpSession::endUploadPatiently()
+// The end of the file is sent with a half close; the socket itself stays
+// until the answer, so that a reset can still discard what waits in its
+// buffers. Once the answer is there it is read with the session's timeout.
+bool FtpSession::endUploadPatiently(const std::function<bool()>& givingUp)
 {
-    _pControlSocket->setReceiveTimeout(finalReplyTimeout);
-    try {
-        endUpload();
-    } catch (...) {
-        _pControlSocket->setReceiveTimeout(timeout);
-        throw;
+    if (_pDataStream)
+        _pDataStream->rdbuf()->socketImpl()->shutdownSend();
+    Poco::Timestamp waitStarted;
+    while (!_pControlSocket->poll(givingUpInterval, Poco::Net::Socket::SELECT_READ)) {
+        if (givingUp())
+            return false;
+        if (waitStarted.isElapsed(finalReplyTimeout.totalMicroseconds()))
+            throw Poco::TimeoutException("No answer to the end of the upload");
     }
-    _pControlSocket->setReceiveTimeout(timeout);
+    endUpload();
+    return true;
 }
 
 void FtpSession::quit()

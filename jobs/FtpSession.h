@@ -2,25 +2,40 @@
 // POCO's own host-and-port constructor connects without any time limit.
 #pragma once
 
+#include "NameListing.h"
 #include "ServerAddress.h"
 
 #include <Poco/Net/FTPClientSession.h>
 #include <Poco/Timespan.h>
 
+#include <functional>
+
 class FtpSession : public Poco::Net::FTPClientSession {
 public:
     static const Poco::Timespan timeout;  // 5 seconds
     static const Poco::Timespan finalReplyTimeout;  // 120 seconds
+    static const Poco::Timespan givingUpInterval;   // 100 ms
 
     // Throws Poco::TimeoutException when the server does not accept or greet
     // in time, FTPException when it greets with a refusal, NetException when
     // the address cannot be reached or resolved.
     explicit FtpSession(const ServerAddress& address);
 
-    // Ends a completed upload. The server answers once it has stored what was
+    // The names in the working directory (NLST), read whole; the listing is
+    // finished before anything else is sent, since replies to commands sent
+    // meanwhile come back out of step. Throws FTPException when the server
+    // refuses, or when the listing passes NameListing's bounds.
+    NameListing listNames();
+
+    // Ends a sent upload. The server answers once it has stored what was
     // still in flight, which on a slow link takes longer than the session's
-    // timeout; so the wait for that answer is longer.
-    void endUploadPatiently();
+    // timeout; so the wait for that answer is longer. Until the answer comes
+    // the user may still take the file back: the data connection is only
+    // half closed, and `givingUp` is asked every givingUpInterval. Returns
+    // false when it says yes first; the upload is then left open for
+    // endUploadAbruptly. Throws FTPException when the server refuses the
+    // file, TimeoutException when no answer comes in time.
+    bool endUploadPatiently(const std::function<bool()>& givingUp);
 
     // Ends an upload that is given up: the data connection is reset rather
     // than closed, so the server stores none of what still waits in the

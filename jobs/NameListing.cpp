@@ -1,11 +1,33 @@
 #include "NameListing.h"
 
 #include <algorithm>
-#include <iterator>
+#include <stdexcept>
+
+namespace {
+
+[[noreturn]] void throwTooLong()
+{
+    throw std::length_error("the name listing passes its bounds");
+}
+
+std::string readBounded(std::istream& listing)
+{
+    std::string text;
+    std::vector<char> buffer(65536);
+    while (listing.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || listing.gcount() > 0) {
+        auto got = static_cast<size_t>(listing.gcount());
+        if (got > NameListing::maxBytes - text.size())
+            throwTooLong();
+        text.append(buffer.data(), got);
+    }
+    return text;
+}
+
+}
 
 NameListing NameListing::read(std::istream& listing)
 {
-    std::string text((std::istreambuf_iterator<char>(listing)), std::istreambuf_iterator<char>());
+    std::string text = readBounded(listing);
     char separator = text.find('\n') != std::string::npos ? '\n' : '\r';
     NameListing result;
     size_t start = 0;
@@ -25,6 +47,8 @@ void NameListing::add(std::string line)
         line.pop_back();
     if (line.empty())
         return;
+    if (listedNames.size() + rejectedNames.size() >= maxNames)
+        throwTooLong();
     if (hasLineBreak(line))
         rejectedNames.push_back(line);
     else

@@ -1,5 +1,6 @@
 // A server's plain name listing (NLST), read whole: lines of any length, ended
-// by LF or CR LF (or by CR alone when the listing holds no LF at all).
+// by LF or CR LF (or by CR alone when the listing holds no LF at all). A
+// listing without end must not take the messenger's memory, so it is bounded.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,13 @@
 
 class NameListing {
 public:
+    // Far above any real directory (a hundred thousand names take a few MB),
+    // and small enough that a 32-bit messenger can spare what they take.
+    static const size_t maxBytes = 32 * 1024 * 1024;
+    static const size_t maxNames = 1000000;
+
+    // Throws std::length_error once the listing passes either bound, and
+    // what the stream throws when its connection fails.
     static NameListing read(std::istream& listing);
 
     // Names in listing order; none is empty or holds a CR or LF.

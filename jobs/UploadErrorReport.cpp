@@ -28,6 +28,9 @@ void show(const std::exception_ptr& failure)
         showBox("Vornix - Timeout", e);
     } catch (const Poco::Net::NetException& e) {
         showBox("Vornix - Connection Error", e);
+    } catch (const Poco::ProtocolException& e) {
+        // A server reply that breaks its bounds, not a local file's failure.
+        showBox("Vornix - FTP Error", e);
     } catch (const Poco::IOException& e) {
         showBox("Vornix - I/O Error", e);
     } catch (const Poco::RuntimeException& e) {

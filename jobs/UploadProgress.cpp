@@ -23,7 +23,8 @@ void UploadProgress::begin(const std::string& remoteName, const std::string& loc
     ProgressWindow::postText(window, ProgressWindow::SpeedLabel, L"0 KB/s");
     ProgressWindow::postText(window, ProgressWindow::RemainingLabel, L"00:00:00");
     PostMessageW(GetDlgItem(window, ProgressWindow::ProgressBar), PBM_SETRANGE32, 0, barValue(size));
-    ShowWindow(window, SW_SHOWNORMAL);
+    // Asynchronous: the messenger's thread may be waiting for this one at unload.
+    ShowWindowAsync(window, SW_SHOWNORMAL);
     startTime = _time64(nullptr);
 }
 

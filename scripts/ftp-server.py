@@ -33,6 +33,8 @@ def parse_args():
     p.add_argument("--throttle", type=int, default=0, help="bytes per second for data transfers")
     p.add_argument("--silent", action="store_true", help="accept connections and never answer")
     p.add_argument("--list", help="file whose bytes are sent as every NLST listing, as they stand")
+    p.add_argument("--endless", action="append", default=[], choices=["greeting", "NLST"],
+                   help="a welcome of continuation lines, or a name listing, that never ends")
     p.add_argument("--drop-upload-after", type=int, default=0,
                    help="close the data connection of a STOR after this many bytes")
     return p.parse_args()
@@ -48,6 +50,16 @@ def serve_silently(args):
     while True:
         connection, _ = listener.accept()
         held.append(connection)
+
+
+class Endless:
+    """A producer that never runs dry: the same block, again and again."""
+
+    def __init__(self, block):
+        self.block = block
+
+    def more(self):
+        return self.block
 
 
 def pairs(values, convert):
@@ -73,6 +85,9 @@ def main():
     class Dtp(ThrottledDTPHandler if args.throttle else DTPHandler):
         read_limit = args.throttle or 0
         write_limit = args.throttle or 0
+        # One read per 50 ms slice at most, so slow rates hold too.
+        auto_sized_buffers = False
+        ac_in_buffer_size = max(512, min(65536, args.throttle // 20)) if args.throttle else 65536
 
         def handle_read(self):
             super().handle_read()
@@ -108,7 +123,9 @@ def main():
         unicode_errors = "surrogateescape"
 
         def on_connect(self):
-            if "GREETING" in refusals:
+            if "greeting" in args.endless:
+                self.push_with_producer(Endless(b"220-Still welcoming you.\r\n" * 1000))
+            elif "GREETING" in refusals:
                 self.respond("%d Service not available." % refusals["GREETING"])
                 self.close_when_done()
 
@@ -122,6 +139,9 @@ def main():
                 return
             if cmd in replies:
                 self.respond(replies[cmd])
+                return
+            if cmd == "NLST" and "NLST" in args.endless:
+                self.push_dtp_data(Endless(b"another-name.txt\r\n" * 4000), isproducer=True, cmd="NLST")
                 return
             if cmd == "NLST" and args.list:
                 self.push_listing()

@@ -1,4 +1,5 @@
 // The plug-in's pure text functions: links, sizes, times, listings, addresses.
+#include "jobs/DeleteAllSummary.h"
 #include "jobs/FtpDelAllThread.h"
 #include "jobs/LinkText.h"
 #include "jobs/NameListing.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -15,6 +17,19 @@ NameListing listing(const std::string& text)
 {
     std::istringstream stream(text);
     return NameListing::read(stream);
+}
+
+TEST(DeleteAllSummaryTest, CountsTakeThePolishPluralForms)
+{
+    const std::pair<size_t, const wchar_t*> forms[] = {
+        {0, L"0 plików"},  {1, L"1 plik"},    {2, L"2 pliki"},    {4, L"4 pliki"},      {5, L"5 plików"},
+        {11, L"11 plików"}, {12, L"12 plików"}, {14, L"14 plików"}, {21, L"21 plików"},  {22, L"22 pliki"},
+        {104, L"104 pliki"}, {112, L"112 plików"}, {1001, L"1001 plików"}};
+    for (const auto& form : forms)
+        EXPECT_EQ(form.second, DeleteAllSummary::fileCount(form.first));
+    EXPECT_EQ(L"Nie usunięto żadnego pliku. Pominięto 3 pliki o nazwach ze znakiem nowego wiersza, których nie "
+              L"można bezpiecznie przesłać do serwera FTP.",
+              DeleteAllSummary::skippedText(0, 3));
 }
 
 TEST(UrlEncode, KeepsOnlyTheUnreservedSet)

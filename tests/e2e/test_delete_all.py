@@ -99,7 +99,8 @@ class DeleteAllTest(harness.EndToEndTest):
         self.assertEqual(["victim.txt"], server.files())
         boxes = result.starting("message box")
         self.assertEqual(2, len(boxes), result)
-        self.assertIn("pominięto 1", boxes[1])
+        self.assertEqual('message box "Vornix": Usunięto 2 pliki, ale pominięto 1 plik o nazwie ze znakiem nowego '
+                         'wiersza, której nie można bezpiecznie przesłać do serwera FTP.', boxes[1])
 
     def test_empty_host_ends_in_an_error_box(self):
         server = self.start_server()

@@ -58,6 +58,16 @@ class FaultTest(harness.EndToEndTest):
         self.assertBox(result, "Vornix - Connection Error", "Connection refused")
         self.assertEqual([], server.files())
 
+    # The messenger's memory stays bounded; the box names what went wrong.
+    def test_welcome_without_end_is_cut_off(self):
+        server, result = self.upload("--endless", "greeting")
+        self.assertBox(result, "Vornix - FTP Error", "Protocol error: Reply too long")
+
+    def test_listing_without_end_is_cut_off(self):
+        server, result = self.upload("--endless", "NLST")
+        self.assertBox(result, "Vornix - FTP Error", "FTP Exception: Lista plików na serwerze jest dłuższa niż 32 MB")
+        self.assertEqual([], server.files())
+
     def test_delete_refused_stops_delete_all(self):
         server = self.start_server("--refuse", "DELE=550")
         server.write("a.txt")

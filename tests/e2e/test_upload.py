@@ -89,28 +89,59 @@ class UploadTest(harness.EndToEndTest):
         self.assertEqual(["shown XY/1/alice: http://127.0.0.1/pliki/%B3%F3d%9F.txt"], result.starting("shown"), result)
         self.assertEqual([os.fsdecode(b"\xb3\xf3d\x9f.txt")], server.files())
 
-    def test_abort_deletes_the_partial_file_and_leaves_the_window(self):
-        # Enough data that the socket buffers fill and the bar follows the server.
-        server = self.start_server("--throttle", "1000000")
-        path, result = self.upload("big.bin", os.urandom(40000000), "--abort-at", "8000000")
+    def assertTakenBack(self, server, result):
+        """Nothing stored, shown, sent or reported; the window left open."""
         self.assertEqual(0, result.code, result)
         self.assertEqual([], server.files(), "%r\n%s" % (result, server.commands()))
         self.assertIn("DELE big.bin", server.commands())
         self.assertEqual([], result.starting(("shown", "sent", "message box")))
+
+    def test_abort_deletes_the_partial_file_and_leaves_the_window(self):
+        # Enough data that the socket buffers fill and the bar follows the server.
+        server = self.start_server("--throttle", "1000000")
+        path, result = self.upload("big.bin", os.urandom(40000000), "--abort-at", "8000000")
+        self.assertTakenBack(server, result)
         windows = result.starting("window")
         self.assertEqual(1, len(windows), result)
         self.assertTrue(windows[0].startswith('window "big.bin" open: '), windows)
         self.assertNotIn("Zakończono", windows[0])
 
-    def test_closing_the_messenger_stops_the_upload_and_removes_the_partial_file(self):
-        server = self.start_server("--throttle", "1000000")
+    def test_abort_with_the_bar_full_still_takes_the_file_back(self):
+        # The socket buffers swallow the whole file while the server needs 6 s for it.
+        server = self.start_server("--throttle", "100000")
+        _, result = self.upload("big.bin", os.urandom(600000), "--abort-at", "600000")
+        self.assertTakenBack(server, result)
+        self.assertNotIn("Zakończono", result.starting("window")[0])
+
+    def close_during_upload(self, size, *server_options, within=40):
+        server = self.start_server(*server_options)
         started = time.time()
-        _, result = self.upload("big.bin", os.urandom(40000000), "--unload-after", "3")
-        self.assertEqual(0, result.code, result)
-        self.assertLess(time.time() - started, 40)
-        self.assertEqual([], server.files(), result)
-        self.assertIn("DELE big.bin", server.commands())
-        self.assertEqual([], result.starting(("shown", "sent", "message box")))
+        _, result = self.upload("big.bin", os.urandom(size), "--unload-after", "2")
+        self.assertLess(time.time() - started, within)
+        self.assertTakenBack(server, result)
+
+    def test_closing_the_messenger_stops_the_upload_and_removes_the_partial_file(self):
+        self.close_during_upload(40000000, "--throttle", "1000000")
+
+    def test_closing_the_messenger_with_the_bar_full_still_takes_the_file_back(self):
+        self.close_during_upload(600000, "--throttle", "100000")
+
+    def test_closing_the_messenger_while_the_upload_starts_does_not_wait_for_the_window(self):
+        # Showing the window must not wait for the messenger's thread, which
+        # waits for the job: that would hold the exit for the 15 s bound.
+        self.close_during_upload(1000, "--delay", "STOR=4", within=12)
+
+    def test_unreadable_file_is_not_stored_cut_short(self):
+        # Wine does not make reads honour another program's byte-range lock,
+        # so a file whose every read fails (EIO) stands in for it.
+        server = self.start_server()
+        self.host.configure(**SERVER)
+        result = self.host.run("send-as-plugin", harness.windows_path("/proc/self/mem"))
+        self.assertEqual(['message box "Vornix - I/O Error": I/O error: Nie można odczytać pliku do końca'],
+                         result.starting("message box"), result)
+        self.assertEqual([], server.files(), server.commands())
+        self.assertIn("DELE mem", server.commands())
+        self.assertEqual([], result.starting(("shown", "sent")))
 
     def test_upload_to_vsftpd(self):
         server = self.start_vsftpd()
