@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 namespace {
 
 class OptionsPageTest : public testing::Test {
@@ -108,10 +110,16 @@ TEST_F(OptionsPageTest, WindowsAreMadeFilledShownAndHidden)
     host.texts[SettingKeys::httpHost] = L"http://example.org/pliki";
     host.integers[SettingKeys::autoClose] = 0;
     OptionsPageEvent e = event(OptionsPageShow);
-    wcscpy(e.caption, L"stale");
+    // The host's buffers beyond each text and its terminator stay as they were.
+    std::wmemset(e.caption, L'#', 256);
+    std::wmemset(e.description, L'#', 512);
     OptionsPage::onOptionsPageEvent(reinterpret_cast<WPARAM>(&e), 0, &pluginState);
     EXPECT_EQ(std::wstring(L"FTP"), e.caption);
-    EXPECT_EQ(std::wstring(L"Wysyłanie plików na serwer FTP, wstawianie linków do nich"), e.description);
+    const std::wstring description = L"Wysyłanie plików na serwer FTP, wstawianie linków do nich";
+    EXPECT_EQ(description, e.description);
+    EXPECT_EQ(std::wstring(252, L'#'), std::wstring(e.caption + 4, 252));
+    EXPECT_EQ(std::wstring(511 - description.size(), L'#'),
+              std::wstring(e.description + description.size() + 1, 511 - description.size()));
 
     OptionsPageControls* controls = pluginState.optionsControls;
     ASSERT_NE(nullptr, controls);

@@ -4,7 +4,8 @@
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 
-#include <cwchar>
+#include <strsafe.h>
+
 #include <new>
 
 namespace {
@@ -55,10 +56,10 @@ const ControlLayout controlLayouts[] = {
      0, 288, 0, 18, 5},
 };
 
+// Writes the text and its terminator only: the rest of the buffer is the host's.
 void copyText(wchar_t* buffer, size_t capacity, const wchar_t* text)
 {
-    wcsncpy(buffer, text, capacity - 1);
-    buffer[capacity - 1] = L'\0';
+    StringCchCopyW(buffer, capacity, text);
 }
 
 // Ticked unless the setting is stored as 0; ticked too while the store is closed.
