@@ -173,6 +173,32 @@ TEST_F(LoadedDll, ImportsOnlyWindowsSystemLibraries)
         EXPECT_TRUE(system.count(name)) << "imports " << name;
 }
 
+// What the file's Properties dialog shows, and in which language it is filed.
+TEST(VersionInformation, IsPolishThroughout)
+{
+    std::wstring path = besideThisProgram(L"Vornix.dll");
+    DWORD size = GetFileVersionInfoSizeW(path.c_str(), nullptr);
+    ASSERT_NE(0u, size);
+    std::vector<BYTE> block(size);
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
+    const WORD* translation = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", (void**)&translation, &length));
+    ASSERT_EQ(4u, length);
+    EXPECT_EQ(0x0415, translation[0]);
+    EXPECT_EQ(1200, translation[1]);
+    const wchar_t* description = nullptr;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\041504B0\\FileDescription",
+                               (void**)&description, &length));
+    EXPECT_EQ(std::wstring(L"Vornix: wysyłanie plików na FTP (wtyczka WTW)"), description);
+
+    HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, module);
+    EXPECT_NE(nullptr, FindResourceExW(module, RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO),
+                                      MAKELANGID(LANG_POLISH, SUBLANG_DEFAULT)));
+    FreeLibrary(module);
+}
+
 TEST(LoadUnloadCycles, LeaveNoHandlesThreadsOrModule)
 {
     typedef int(__cdecl * LoadFn)(DWORD_PTR, HostFunctionTable*);
