@@ -3,7 +3,6 @@
 #include "DeleteAllSummary.h"
 #include "FtpSession.h"
 #include "FtpSettings.h"
-#include "ModulePin.h"
 #include "NameListing.h"
 #include "ui/HostWindow.h"
 
@@ -28,24 +27,14 @@ void showSkipped(size_t deleted, const NameListing& listing)
 
 }
 
-FtpDelAllThread::FtpDelAllThread() : threadHandle(nullptr), stopRequested(false)
+FtpDelAllThread::FtpDelAllThread()
 {
     int answer = MessageBoxW(HostWindow::find(),
                              L"Czy na pewno usunąć WSZYSTKIE pliki znajdujące się w katalogu roboczyn na "
                              L"serwerze FTP?",
                              L"Vornix", MB_YESNO);
     if (answer == IDYES)
-        threadHandle = ModulePin::startThread(threadRoutine, this);
-}
-
-HANDLE FtpDelAllThread::getHandle()
-{
-    return threadHandle;
-}
-
-void FtpDelAllThread::requestStop()
-{
-    stopRequested = true;
+        startThread();
 }
 
 bool FtpDelAllThread::isKept(const std::string& name)
@@ -53,22 +42,16 @@ bool FtpDelAllThread::isKept(const std::string& name)
     return (!name.empty() && name[0] == '.') || name == "index.htm" || name == "index.html";
 }
 
-DWORD WINAPI FtpDelAllThread::threadRoutine(LPVOID param)
+DWORD FtpDelAllThread::threadMain()
 {
-    DWORD result = 0;
-    auto job = static_cast<FtpDelAllThread*>(param);
-    if (!job) {
-        result = 1;
-    } else {
-        try {
-            job->run();
-        } catch (const Poco::Exception& e) {
-            showError(e);
-        } catch (...) {
-            MessageBoxW(nullptr, L"Uknown error occured", L"Vornix", MB_ICONERROR);
-        }
+    try {
+        run();
+    } catch (const Poco::Exception& e) {
+        showError(e);
+    } catch (...) {
+        MessageBoxW(nullptr, L"Uknown error occured", L"Vornix", MB_ICONERROR);
     }
-    ModulePin::exitThread(result);
+    return 0;
 }
 
 void FtpDelAllThread::run()

@@ -2,7 +2,7 @@
 // the server directory but dot-names, "index.htm" and "index.html".
 #pragma once
 
-#include "iThread.h"
+#include "jobs/JobThread.h"
 
 #include <string>
 #include <vector>
@@ -11,25 +11,19 @@ class FtpSession;
 
 namespace Vornix {
 
-class FtpDelAllThread : public iThread {
+class FtpDelAllThread : public JobThread {
 public:
     // Asks the user; only a yes starts the thread.
     FtpDelAllThread();
-
-    HANDLE getHandle() override;
-    void requestStop() override;
-
-    static DWORD WINAPI threadRoutine(LPVOID job);
 
     // Dot-names and the two index pages stay, compared case-sensitively.
     static bool isKept(const std::string& name);
 
 private:
+    // Always 0; a failure is shown in a message box.
+    DWORD threadMain() override;
     void run();
     size_t deleteListed(FtpSession& session, const std::vector<std::string>& names);
-
-    HANDLE threadHandle;
-    volatile bool stopRequested;
 };
 
 }

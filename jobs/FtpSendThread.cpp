@@ -3,7 +3,6 @@
 #include "FtpSession.h"
 #include "FtpSettings.h"
 #include "LinkDelivery.h"
-#include "ModulePin.h"
 #include "NameListing.h"
 #include "UploadErrorReport.h"
 #include "UploadProgress.h"
@@ -91,8 +90,7 @@ int64_t fileSize(FILE* file)
 
 FtpSendThread::FtpSendThread(HostFunctionTable* host, const ContactRecord* contact, HINSTANCE moduleHandle,
                              const wchar_t* path)
-    : localPath(), moduleHandle(moduleHandle), host(host), contact(), progressWindow(nullptr),
-      threadHandle(nullptr), stopRequested(false)
+    : localPath(), moduleHandle(moduleHandle), host(host), contact(), progressWindow(nullptr)
 {
     if (contact)
         this->contact = *contact;
@@ -101,23 +99,12 @@ FtpSendThread::FtpSendThread(HostFunctionTable* host, const ContactRecord* conta
         if (!settlePath(path, owner))
             return;
         progressWindow = ProgressWindow::create(moduleHandle, owner);
-        threadHandle = ModulePin::startThread(threadRoutine, this);
-        if (!threadHandle && progressWindow) {
+        if (!startThread() && progressWindow) {
             DestroyWindow(progressWindow);
             progressWindow = nullptr;
         }
     } catch (...) {
     }
-}
-
-HANDLE FtpSendThread::getHandle()
-{
-    return threadHandle;
-}
-
-void FtpSendThread::requestStop()
-{
-    stopRequested = true;
 }
 
 // A given path must fit the 8-bit path buffer whole: a cut or lossy path could
@@ -137,27 +124,21 @@ bool FtpSendThread::settlePath(const wchar_t* path, HWND owner)
     return true;
 }
 
-DWORD WINAPI FtpSendThread::threadRoutine(LPVOID param)
+DWORD FtpSendThread::threadMain()
 {
-    DWORD result = 0;
-    auto job = static_cast<FtpSendThread*>(param);
-    if (!job)
-        result = 1;
-    else if (!job->host || !job->moduleHandle)
-        result = 2;
-    else {
-        try {
-            job->run();
-        } catch (...) {
-            if (!job->stopRequested)
-                UploadErrorReport::show(std::current_exception());
-        }
-        try {
-            job->finishRun();
-        } catch (...) {
-        }
+    if (!host || !moduleHandle)
+        return 2;
+    try {
+        run();
+    } catch (...) {
+        if (!stopRequested)
+            UploadErrorReport::show(std::current_exception());
     }
-    ModulePin::exitThread(result);
+    try {
+        finishRun();
+    } catch (...) {
+    }
+    return 0;
 }
 
 void FtpSendThread::run()

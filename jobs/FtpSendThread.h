@@ -2,7 +2,7 @@
 // thread of its own, shows its progress and delivers the link.
 #pragma once
 
-#include "iThread.h"
+#include "jobs/JobThread.h"
 #include "plugin/HostInterface.h"
 
 #include <cstdint>
@@ -12,7 +12,7 @@ class FtpSession;
 
 namespace Vornix {
 
-class FtpSendThread : public iThread {
+class FtpSendThread : public JobThread {
 public:
     // Settles the file (the given path, or the user's choice when `path` is
     // null), creates the hidden progress window and starts the thread. Never
@@ -20,13 +20,9 @@ public:
     FtpSendThread(HostFunctionTable* host, const ContactRecord* contact, HINSTANCE moduleHandle,
                   const wchar_t* path);
 
-    HANDLE getHandle() override;
-    void requestStop() override;
-
-    // 1 without a job, 2 without host or module, else 0 (failures included).
-    static DWORD WINAPI threadRoutine(LPVOID job);
-
 private:
+    // 2 without host or module, else 0 (failures included).
+    DWORD threadMain() override;
     bool settlePath(const wchar_t* path, HWND owner);
     void run();
     std::string chooseRemoteName(FtpSession& session, const std::string& localName);
@@ -39,8 +35,6 @@ private:
     HostFunctionTable* host;
     ContactRecord contact;
     HWND progressWindow;
-    HANDLE threadHandle;
-    volatile bool stopRequested;
 };
 
 }

@@ -51,8 +51,6 @@ private:
     void reap(iThread* job, HANDLE thread);
 };
 
-static_assert(sizeof(std::atomic<bool>) == 1 && std::atomic<bool>::is_always_lock_free, "stopping is one byte");
-
 // The host whose log logToHost writes to; null stops logging. Set by pluginLoad.
 void setLogHost(HostFunctionTable* host);
 

@@ -1,9 +1,11 @@
-// The base of every transfer job. A job starts its own thread in its
-// constructor; from startJob on the ThreadManager owns it and frees it through
-// this base once the thread has ended.
+// A transfer job as the ThreadManager sees it. A job starts its own thread in
+// its constructor (JobThread does it for both jobs); from startJob on the
+// manager owns it and frees it through this interface once the thread has ended.
 #pragma once
 
 #include <windows.h>
+
+#include <atomic>
 
 namespace Vornix {
 
@@ -13,5 +15,9 @@ public:
     virtual void requestStop() = 0;  // sets the job's stop flag
     virtual ~iThread() {}
 };
+
+// Stop flags (each job's and the manager's) are read without a lock by another
+// thread than the one setting them: one byte, lock-free on this target.
+static_assert(sizeof(std::atomic<bool>) == 1 && std::atomic<bool>::is_always_lock_free, "one-byte stop flags");
 
 }

@@ -1,0 +1,41 @@
+// What both transfer jobs share: a thread of their own, started through
+// ModulePin with the job as its argument, and the stop flag the manager sets.
+// A job starts its thread at the end of its constructor, once its members are
+// set; the thread runs the job's threadMain and ends with its result.
+#pragma once
+
+#include "jobs/iThread.h"
+
+#include <atomic>
+
+namespace Vornix {
+
+class JobThread : public iThread {
+public:
+    JobThread(const JobThread&) = delete;
+    JobThread& operator=(const JobThread&) = delete;
+
+    HANDLE getHandle() override;
+    void requestStop() override;
+
+    // The start routine; `job` is the JobThread. Exit code 1 without a job,
+    // else what its threadMain returns.
+    static DWORD WINAPI threadRoutine(LPVOID job);
+
+protected:
+    JobThread();
+
+    // False when the thread could not be started: the handle then stays null.
+    bool startThread();
+
+    // The job's whole run on its own thread; lets no exception out.
+    virtual DWORD threadMain() = 0;
+
+    // Read between the job's steps; set by requestStop or by the job itself.
+    std::atomic<bool> stopRequested;
+
+private:
+    HANDLE threadHandle;  // null until startThread succeeds
+};
+
+}
