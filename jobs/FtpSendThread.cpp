@@ -7,6 +7,7 @@
 #include "UploadErrorReport.h"
 #include "UploadProgress.h"
 #include "UploadStream.h"
+#include "plugin/HostLog.h"
 #include "plugin/SettingsStore.h"
 #include "plugin/TextConversion.h"
 #include "ui/FileChoice.h"
@@ -104,6 +105,7 @@ FtpSendThread::FtpSendThread(HostFunctionTable* host, const ContactRecord* conta
             progressWindow = nullptr;
         }
     } catch (...) {
+        logCaughtException(L"upload start");
     }
 }
 

@@ -1,21 +1,16 @@
 #include "jobs/ThreadManager.h"
 
 #include "jobs/ModulePin.h"
+#include "plugin/HostLog.h"
 
 #include <algorithm>
-#include <cstdarg>
-#include <cwchar>
 
 namespace Vornix {
 
 namespace {
 
-const int logLevel = 1;
-const wchar_t logSource[] = L"FTP";
 const DWORD pollMs = 1000;
 const DWORD teardownWaitMs = 15000;
-
-std::atomic<HostFunctionTable*> logHost{nullptr};
 
 class Locked {
 public:
@@ -144,32 +139,6 @@ bool ThreadManager::handOverAfterWait()
     Locked guard(lock);
     abandoned = cleanerThread != nullptr;
     return !abandoned;
-}
-
-void setLogHost(HostFunctionTable* host)
-{
-    logHost = host;
-}
-
-void logToHost(int level, const wchar_t* source, const wchar_t* format, ...)
-{
-    HostFunctionTable* host = logHost;
-    if (!host)
-        return;
-    // msvcrt's own formatter: it writes at most 2047 characters and leaves the
-    // zero-filled rest, so the text is always terminated.
-    wchar_t text[2048] = {};
-    va_list arguments;
-    va_start(arguments, format);
-    _vsnwprintf(text, 2047, format, arguments);
-    va_end(arguments);
-
-    LogRecord record = {};
-    record.size = sizeof record;
-    record.level = level;
-    record.source = source;
-    record.message = text;
-    host->callFunction(L"WTW/Log", reinterpret_cast<WPARAM>(&record), 0);
 }
 
 }

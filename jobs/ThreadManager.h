@@ -4,7 +4,6 @@
 #pragma once
 
 #include "jobs/iThread.h"
-#include "plugin/HostInterface.h"
 
 #include <atomic>
 #include <deque>
@@ -50,13 +49,5 @@ private:
     void watch(iThread* job);
     void reap(iThread* job, HANDLE thread);
 };
-
-// The host whose log logToHost writes to; null stops logging. Set by pluginLoad.
-void setLogHost(HostFunctionTable* host);
-
-// Writes one line to the host's log through "WTW/Log". The format is msvcrt's
-// wide printf (%s takes a wide string, %p gives eight upper-case hex digits);
-// the line is cut after 2047 characters. Does nothing while no host is set.
-void logToHost(int level, const wchar_t* source, const wchar_t* format, ...);
 
 }

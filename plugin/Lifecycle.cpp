@@ -1,5 +1,6 @@
 #include "Lifecycle.h"
 
+#include "HostLog.h"
 #include "PluginInfo.h"
 #include "PluginState.h"
 #include "SettingsStore.h"
@@ -92,6 +93,7 @@ int load(HostFunctionTable* host)
         pluginState.menuRebuildHook = host->hookEvent(L"WTW/OnMenuRebuild", onMenuRebuild, nullptr);
         createCompatSendFunction();
     } catch (...) {
+        Vornix::logCaughtException(L"pluginLoad");
     }
     return 0;
 }
@@ -118,6 +120,7 @@ int unload()
         // Jobs have stopped (or hold the code pinned); their windows go before the dialog procedure does.
         ProgressWindow::closeAll();
     } catch (...) {
+        Vornix::logCaughtException(L"pluginUnload");
     }
     return 0;
 }

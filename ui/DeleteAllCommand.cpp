@@ -2,6 +2,7 @@
 
 #include "jobs/FtpDelAllThread.h"
 #include "jobs/ThreadManager.h"
+#include "plugin/HostLog.h"
 #include "plugin/PluginState.h"
 
 INT_PTR __cdecl DeleteAllCommand::onMenuCommand(WPARAM, LPARAM, void* userData)
@@ -12,6 +13,7 @@ INT_PTR __cdecl DeleteAllCommand::onMenuCommand(WPARAM, LPARAM, void* userData)
     try {
         state->threadManager->startJob(new Vornix::FtpDelAllThread());
     } catch (...) {
+        Vornix::logCaughtException(L"Vornix/delAll");
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "OptionsPage.h"
 
 #include "plugin/HostInterface.h"
+#include "plugin/HostLog.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 
@@ -113,6 +114,7 @@ INT_PTR __cdecl OptionsPage::onOptionsPageEvent(WPARAM wParam, LPARAM, void* use
             break;
         }
     } catch (...) {
+        Vornix::logCaughtException(L"options page");
     }
     return 0;
 }

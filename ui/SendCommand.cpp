@@ -2,6 +2,7 @@
 
 #include "jobs/FtpSendThread.h"
 #include "jobs/ThreadManager.h"
+#include "plugin/HostLog.h"
 #include "plugin/PluginState.h"
 
 namespace {
@@ -23,6 +24,7 @@ INT_PTR __cdecl SendCommand::onMenuCommand(WPARAM, LPARAM lParam, void* userData
     try {
         startUpload(static_cast<PluginState*>(userData), command->contact, nullptr);
     } catch (...) {
+        Vornix::logCaughtException(L"Vornix/sendFile");
     }
     return 0;
 }
@@ -40,6 +42,7 @@ INT_PTR __cdecl SendCommand::onCompatSendFile(WPARAM wParam, LPARAM, void* userD
     try {
         startUpload(static_cast<PluginState*>(userData), &contact, request->path);
     } catch (...) {
+        Vornix::logCaughtException(L"wtwSkarvelin/sendFile");
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 // progress windows running from a library that the test loads and unloads.
 #include "TestJob.h"
 #include "jobs/ThreadManager.h"
+#include "plugin/HostLog.h"
 #include "ui/ProgressWindow.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;

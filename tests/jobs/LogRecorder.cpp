@@ -1,6 +1,6 @@
 #include "LogRecorder.h"
 
-#include "jobs/ThreadManager.h"
+#include "plugin/HostLog.h"
 
 namespace {
 LogRecorder* current = nullptr;

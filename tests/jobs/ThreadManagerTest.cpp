@@ -1,14 +1,17 @@
 // The thread manager with jobs that run real threads, and its log lines as the
 // host receives them.
 #include "jobs/ThreadManager.h"
+#include "plugin/HostLog.h"
 
 #include "LogRecorder.h"
 #include "TestJob.h"
 #include "Waiting.h"
 
+#include <Poco/Exception.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <new>
 #include <cwctype>
 #include <string>
 #include <thread>
@@ -391,6 +394,32 @@ TEST_F(LogToHostTest, TextIsCutAfterIts2047thCharacter)
     EXPECT_EQ(text.substr(0, 2047), lines[1]);
     EXPECT_EQ(text.substr(0, 2047), lines[2]);
     EXPECT_EQ(text.substr(0, 2047), lines[3]);
+}
+
+TEST_F(LogToHostTest, ACaughtExceptionIsLoggedWithWhereItWasCaught)
+{
+    try {
+        throw Poco::IOException("disk gone");
+    } catch (...) {
+        Vornix::logCaughtException(L"pluginLoad");
+    }
+    try {
+        throw std::bad_alloc();
+    } catch (...) {
+        Vornix::logCaughtException(L"Vornix/sendFile");
+    }
+    try {
+        throw 7;
+    } catch (...) {
+        Vornix::logCaughtException(L"options page");
+    }
+    std::vector<LogLine> lines = log.lines();
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_EQ(1u, lines[0].level);
+    EXPECT_EQ(L"FTP", lines[0].source);
+    EXPECT_EQ(L"pluginLoad: I/O error: disk gone", lines[0].message);
+    EXPECT_EQ(L"Vornix/sendFile: std::bad_alloc", lines[1].message);
+    EXPECT_EQ(L"options page: unknown exception", lines[2].message);
 }
 
 TEST_F(LogToHostTest, WithoutAHostNothingIsCalled)
