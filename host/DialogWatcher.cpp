@@ -2,6 +2,7 @@
 
 #include "Text.h"
 #include "Transcript.h"
+#include "ui/ProgressWindowIds.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -14,8 +15,6 @@ const DWORD scanPeriodMs = 25;
 const DWORD fileRetryMs = 1000;
 const int messageTextId = 0xFFFF;
 const int fileNameId = 0x47C;
-const int abortButtonId = 3;
-const int progressBarId = 1001;
 
 // Reads without sending a message: the window's thread may be busy.
 std::wstring storedText(HWND window)
@@ -158,15 +157,15 @@ void DialogWatcher::answerFileDialog(HWND dialog)
 
 void DialogWatcher::pressAbort(HWND dialog)
 {
-    HWND bar = GetDlgItem(dialog, progressBarId);
-    if (answers.abortAt < 0 || !bar || !GetDlgItem(dialog, abortButtonId) || aborted.count(dialog))
+    HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+    if (answers.abortAt < 0 || !bar || !GetDlgItem(dialog, IDC_ABORT_BUTTON) || aborted.count(dialog))
         return;
     DWORD_PTR position = 0;
     if (!SendMessageTimeoutW(bar, PBM_GETPOS, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, 500, &position))
         return;
     if (static_cast<int>(position) >= answers.abortAt) {
         aborted.insert(dialog);
-        click(dialog, abortButtonId);
+        click(dialog, IDC_ABORT_BUTTON);
     }
 }
 

@@ -5,8 +5,8 @@
 // - The Explorer-style file-open dialog gets the chosen file in its name box
 //   (CDM_SETCONTROLTEXT on 0x47C, in the dialog's own character set) and IDOK; without
 //   a file, or when it is still there a second after that, IDCANCEL.
-// - A progress window of the plug-in gets its "Przerwij" button (id 3) pressed once
-//   its bar (id 1001) has reached the given position.
+// - A progress window of the plug-in gets its "Przerwij" button pressed once its bar
+//   has reached the given position.
 // It also ends the process when the run takes longer than allowed.
 #pragma once
 

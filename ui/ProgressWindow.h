@@ -1,8 +1,10 @@
-// The upload's progress window: a modeless dialog from template 101 that
+// The upload's progress window: a modeless dialog from its template that
 // belongs to the thread creating it. Jobs on other threads fill it only by
 // posted messages and ask whether "Przerwij" was pressed through its "ABORT"
 // property; the window holds no reference to its job.
 #pragma once
+
+#include "ui/ProgressWindowIds.h"
 
 #include <windows.h>
 
@@ -10,15 +12,15 @@ class ProgressWindow {
 public:
     enum ControlId {
         Caption = -1,  // the window's own caption, as a text target
-        CloseButton = 2,
-        AbortButton = 3,
-        ProgressBar = 1001,
-        NameLabel = 1002,
-        ProgressLabel = 1003,
-        SpeedLabel = 1004,
-        RemainingLabel = 1005,
+        CloseButton = IDC_CLOSE_BUTTON,
+        AbortButton = IDC_ABORT_BUTTON,
+        ProgressBar = IDC_PROGRESS_BAR,
+        NameLabel = IDC_NAME_LABEL,
+        ProgressLabel = IDC_PROGRESS_LABEL,
+        SpeedLabel = IDC_SPEED_LABEL,
+        RemainingLabel = IDC_REMAINING_LABEL,
     };
-    enum { TemplateId = 101 };
+    enum { TemplateId = IDD_PROGRESS_WINDOW };
 
     // "VornixsetDialogTxtA" and "VornixsetDialogTxtW": wParam the control id
     // (or Caption), lParam a GlobalAlloc'd fixed block holding the text, which
