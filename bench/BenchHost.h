@@ -16,13 +16,13 @@ namespace Bench {
 inline void configure(RecordingHost& host, const char* server, const char* user, const char* password,
                       const char* dir)
 {
-    host.texts[L"cfg/Vornix/ftpHost"] = widen(server);
-    host.texts[L"cfg/Vornix/username"] = widen(user);
-    host.texts[L"cfg/Vornix/password"] = widen(password);
-    host.texts[L"cfg/Vornix/dir"] = widen(dir);
-    host.texts[L"cfg/Vornix/httpHost"] = L"http://127.0.0.1/pliki";
-    host.integers[L"cfg/Vornix/sendLink"] = 1;  // only shown: no network function needed
-    host.integers[L"cfg/Vornix/autoClose"] = 1;
+    host.texts[SettingKeys::ftpHost] = widen(server);
+    host.texts[SettingKeys::username] = widen(user);
+    host.texts[SettingKeys::password] = widen(password);
+    host.texts[SettingKeys::dir] = widen(dir);
+    host.texts[SettingKeys::httpHost] = L"http://127.0.0.1/pliki";
+    host.integers[SettingKeys::linksOnlyShown] = 1;  // no network function needed
+    host.integers[SettingKeys::autoClose] = 1;
 }
 
 // For programs that link the jobs directly: the host as pluginLoad would set it.

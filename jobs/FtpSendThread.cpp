@@ -228,10 +228,7 @@ void FtpSendThread::transfer(FtpSession& session, FILE* file, int64_t size, cons
 // The window closes when the run ends unless the user chose to keep it.
 void FtpSendThread::finishRun()
 {
-    if (!progressWindow || stopRequested)
-        return;
-    SettingRead autoClose = SettingsStore::readInt(SettingKeys::autoClose);
-    if (autoClose.found && autoClose.value == 0)
+    if (!progressWindow || stopRequested || !SettingsStore::readFlag(SettingKeys::autoClose))
         return;
     PostMessageW(progressWindow, WM_COMMAND, ProgressWindow::CloseButton, 0);
 }

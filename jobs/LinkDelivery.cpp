@@ -28,8 +28,7 @@ void deliver(HostFunctionTable* host, const ContactRecord& contact, const std::s
     message.text = link.c_str();
     message.flags = 6;
 
-    SettingRead sendLink = SettingsStore::readInt(SettingKeys::sendLink);
-    if (sendLink.found && sendLink.value == 0 && contact.netClass)
+    if (!SettingsStore::readFlag(SettingKeys::linksOnlyShown) && contact.netClass)
         host->callFunction(sendFunctionName(contact).c_str(), reinterpret_cast<WPARAM>(&message), 0);
     host->callFunction(L"WTW/PFShowMessage", reinterpret_cast<WPARAM>(&message), 0);
 }

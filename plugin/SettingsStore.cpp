@@ -118,6 +118,12 @@ SettingRead SettingsStore::readInt(const wchar_t* key)
     return {found, found ? request.value.integer : 0};
 }
 
+bool SettingsStore::readFlag(const wchar_t* key)
+{
+    SettingRead setting = readInt(key);
+    return !setting.found || setting.value != 0;
+}
+
 void SettingsStore::writeString(const wchar_t* key, const std::wstring& text)
 {
     SharedHandle handle;

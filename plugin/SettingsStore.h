@@ -13,8 +13,10 @@ constexpr const wchar_t* username = L"cfg/Vornix/username";
 constexpr const wchar_t* password = L"cfg/Vornix/password";
 constexpr const wchar_t* dir = L"cfg/Vornix/dir";
 constexpr const wchar_t* httpHost = L"cfg/Vornix/httpHost";
-constexpr const wchar_t* sendLink = L"cfg/Vornix/sendLink";    // 0: links are sent; else only shown
-constexpr const wchar_t* autoClose = L"cfg/Vornix/autoClose";  // 0: the progress window stays open
+// The two check boxes, read with readFlag. The first keeps the name saved
+// configuration files already hold, though ticked means links are not sent.
+constexpr const wchar_t* linksOnlyShown = L"cfg/Vornix/sendLink";  // links are shown, not sent to the contact
+constexpr const wchar_t* autoClose = L"cfg/Vornix/autoClose";      // the progress window closes after an upload
 }
 
 struct SettingRead {
@@ -37,6 +39,9 @@ public:
     // at most 255 bytes.
     static std::string readNarrowString(const wchar_t* key);
     static SettingRead readInt(const wchar_t* key);
+    // A check box's setting: true unless stored as 0, so true too when it was
+    // never saved or the store is closed.
+    static bool readFlag(const wchar_t* key);
     static void writeString(const wchar_t* key, const std::wstring& text);
     static void writeInt(const wchar_t* key, int32_t value);
 

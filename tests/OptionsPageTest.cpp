@@ -73,7 +73,7 @@ TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
 {
     host.texts[SettingKeys::ftpHost] = L"ftp.example.org";
     host.texts[SettingKeys::password] = L"tajne";
-    host.integers[SettingKeys::sendLink] = 0;
+    host.integers[SettingKeys::linksOnlyShown] = 0;
     EXPECT_EQ(0, send(OptionsPageSave));
     EXPECT_EQ(nullptr, pluginState.optionsControls);
     EXPECT_EQ(0, childCount());
@@ -88,7 +88,7 @@ TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
     EXPECT_EQ(L"ftp.example.org", host.texts[SettingKeys::ftpHost]);
     EXPECT_EQ(L"tajne", host.texts[SettingKeys::password]);
     EXPECT_EQ(L"", host.texts[SettingKeys::dir]);
-    EXPECT_EQ(0, host.integers[SettingKeys::sendLink]);
+    EXPECT_EQ(0, host.integers[SettingKeys::linksOnlyShown]);
     EXPECT_EQ(1, host.integers[SettingKeys::autoClose]);
 }
 
@@ -134,7 +134,7 @@ TEST_F(OptionsPageTest, WindowsAreMadeFilledShownAndHidden)
     EXPECT_EQ(236, box.top);
     EXPECT_EQ(260, box.right - box.left);
     EXPECT_TRUE(GetWindowLongW(controls->windows[OptionsPageControls::PasswordEdit], GWL_STYLE) & ES_PASSWORD);
-    EXPECT_EQ(BST_CHECKED, SendMessageW(controls->windows[OptionsPageControls::SendLinkCheck], BM_GETCHECK, 0, 0));
+    EXPECT_EQ(BST_CHECKED, SendMessageW(controls->windows[OptionsPageControls::LinksOnlyShownCheck], BM_GETCHECK, 0, 0));
     EXPECT_EQ(BST_UNCHECKED, SendMessageW(controls->windows[OptionsPageControls::AutoCloseCheck], BM_GETCHECK, 0, 0));
 
     send(OptionsPageHide);

@@ -28,9 +28,9 @@ TEST_F(SettingsStoreTest, NothingStoredReadsAsDefaults)
 {
     EXPECT_EQ(L"", SettingsStore::readString(SettingKeys::ftpHost));
     EXPECT_EQ("", SettingsStore::readNarrowString(SettingKeys::dir));
-    SettingRead sendLink = SettingsStore::readInt(SettingKeys::sendLink);
-    EXPECT_FALSE(sendLink.found);
-    EXPECT_EQ(0, sendLink.value);
+    SettingRead linksOnlyShown = SettingsStore::readInt(SettingKeys::linksOnlyShown);
+    EXPECT_FALSE(linksOnlyShown.found);
+    EXPECT_EQ(0, linksOnlyShown.value);
     // Every read asks the service to reload first.
     std::vector<std::wstring> expected = {L"callFunction WTW/Settings/Read", L"callFunction WTW/Settings/Get",
                                           L"callFunction WTW/Settings/Read", L"callFunction WTW/Settings/Get",
@@ -60,6 +60,21 @@ TEST_F(SettingsStoreTest, WritesReadBackAndEachWriteSavesTheFile)
     EXPECT_EQ(long4095, SettingsStore::readString(SettingKeys::password));
 }
 
+TEST_F(SettingsStoreTest, FlagIsSetUnlessStoredAsZero)
+{
+    EXPECT_TRUE(SettingsStore::readFlag(SettingKeys::autoClose));
+    SettingsStore::writeInt(SettingKeys::autoClose, 0);
+    EXPECT_FALSE(SettingsStore::readFlag(SettingKeys::autoClose));
+    SettingsStore::writeInt(SettingKeys::autoClose, 1);
+    EXPECT_TRUE(SettingsStore::readFlag(SettingKeys::autoClose));
+    SettingsStore::writeInt(SettingKeys::autoClose, 2);
+    EXPECT_TRUE(SettingsStore::readFlag(SettingKeys::autoClose));
+
+    SettingsStore::writeInt(SettingKeys::autoClose, 0);
+    SettingsStore::closeSettings();
+    EXPECT_TRUE(SettingsStore::readFlag(SettingKeys::autoClose));
+}
+
 TEST_F(SettingsStoreTest, NarrowTextIsInTheAnsiCodePageAndCutWhole)
 {
     ASSERT_EQ(1250u, GetACP());
@@ -77,9 +92,9 @@ TEST_F(SettingsStoreTest, ClosedStoreNeverCallsTheHost)
     host.clearCalls();
     EXPECT_EQ(L"", SettingsStore::readString(SettingKeys::ftpHost));
     EXPECT_EQ("", SettingsStore::readNarrowString(SettingKeys::ftpHost));
-    EXPECT_FALSE(SettingsStore::readInt(SettingKeys::sendLink).found);
+    EXPECT_FALSE(SettingsStore::readInt(SettingKeys::linksOnlyShown).found);
     SettingsStore::writeString(SettingKeys::ftpHost, L"x");
-    SettingsStore::writeInt(SettingKeys::sendLink, 0);
+    SettingsStore::writeInt(SettingKeys::linksOnlyShown, 0);
     EXPECT_TRUE(host.calls().empty());
     EXPECT_FALSE(SettingsStore::isOpen());
 }
@@ -90,8 +105,8 @@ TEST_F(SettingsStoreTest, NullHandleFromTheHostMeansClosed)
     host.settingsHandle = nullptr;
     SettingsStore::openSettings();
     host.clearCalls();
-    SettingsStore::writeInt(SettingKeys::sendLink, 0);
-    EXPECT_FALSE(SettingsStore::readInt(SettingKeys::sendLink).found);
+    SettingsStore::writeInt(SettingKeys::linksOnlyShown, 0);
+    EXPECT_FALSE(SettingsStore::readInt(SettingKeys::linksOnlyShown).found);
     EXPECT_TRUE(host.calls().empty());
 }
 

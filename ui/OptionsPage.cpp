@@ -21,7 +21,7 @@ const wchar_t* const editKeys[] = {SettingKeys::ftpHost, SettingKeys::username, 
 const int pairedOrder[] = {Controls::FtpHostLabel, Controls::FtpHostEdit, Controls::UsernameLabel,
                            Controls::UsernameEdit, Controls::PasswordLabel, Controls::PasswordEdit,
                            Controls::DirLabel, Controls::DirEdit, Controls::HttpHostLabel,
-                           Controls::HttpHostEdit, Controls::SendLinkCheck, Controls::AutoCloseCheck};
+                           Controls::HttpHostEdit, Controls::LinksOnlyShownCheck, Controls::AutoCloseCheck};
 
 struct ControlLayout {
     int slot;
@@ -51,7 +51,7 @@ const ControlLayout controlLayouts[] = {
     {Controls::PasswordEdit, L"EDIT", nullptr, editStyle | ES_PASSWORD, 60, 120, 260, 18, 2},
     {Controls::DirEdit, L"EDIT", nullptr, editStyle, 60, 168, 260, 18, 3},
     {Controls::HttpHostEdit, L"EDIT", nullptr, editStyle, 60, 216, 260, 18, 4},
-    {Controls::SendLinkCheck, L"BUTTON", L"Pokazuj linki w oknie rozmowy, ale ich nie wysyłaj", checkStyle, 0,
+    {Controls::LinksOnlyShownCheck, L"BUTTON", L"Pokazuj linki w oknie rozmowy, ale ich nie wysyłaj", checkStyle, 0,
      264, 0, 18, 5},
     {Controls::AutoCloseCheck, L"BUTTON", L"Automatycznie zamykaj okno postępu po wysłaniu pliku", checkStyle,
      0, 288, 0, 18, 5},
@@ -63,11 +63,9 @@ void copyText(wchar_t* buffer, size_t capacity, const wchar_t* text)
     StringCchCopyW(buffer, capacity, text);
 }
 
-// Ticked unless the setting is stored as 0; ticked too while the store is closed.
 void tickFromSetting(HWND box, const wchar_t* key)
 {
-    SettingRead setting = SettingsStore::readInt(key);
-    if (!setting.found || setting.value != 0)
+    if (SettingsStore::readFlag(key))
         SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
 }
 
@@ -134,7 +132,7 @@ OptionsPageControls* OptionsPage::createControls(HWND parent, HINSTANCE module, 
     WPARAM font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
     for (int slot : pairedOrder)
         SendMessageW(controls->windows[slot], WM_SETFONT, font, TRUE);
-    tickFromSetting(controls->windows[Controls::SendLinkCheck], SettingKeys::sendLink);
+    tickFromSetting(controls->windows[Controls::LinksOnlyShownCheck], SettingKeys::linksOnlyShown);
     tickFromSetting(controls->windows[Controls::AutoCloseCheck], SettingKeys::autoClose);
     return controls;
 }
@@ -158,7 +156,7 @@ void OptionsPage::saveControls(OptionsPageControls* controls)
         GetWindowTextW(controls->windows[slot], text, 256);
         SettingsStore::writeString(editKeys[slot], text);
     }
-    SettingsStore::writeInt(SettingKeys::sendLink, checkValue(controls->windows[Controls::SendLinkCheck]));
+    SettingsStore::writeInt(SettingKeys::linksOnlyShown, checkValue(controls->windows[Controls::LinksOnlyShownCheck]));
     SettingsStore::writeInt(SettingKeys::autoClose, checkValue(controls->windows[Controls::AutoCloseCheck]));
 }
 

@@ -8,7 +8,7 @@ struct OptionsPageControls {
     enum Slot {
         FtpHostEdit, UsernameEdit, PasswordEdit, DirEdit, HttpHostEdit,
         FtpHostLabel, UsernameLabel, PasswordLabel, DirLabel, HttpHostLabel,
-        SendLinkCheck, AutoCloseCheck,
+        LinksOnlyShownCheck, AutoCloseCheck,
         Count
     };
     HWND windows[Count];
