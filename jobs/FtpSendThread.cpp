@@ -22,6 +22,7 @@
 #include <cstring>
 #include <ctime>
 #include <exception>
+#include <iterator>
 #include <memory>
 
 namespace Vornix {
@@ -114,9 +115,9 @@ FtpSendThread::FtpSendThread(HostFunctionTable* host, const ContactRecord* conta
 bool FtpSendThread::settlePath(const wchar_t* path, HWND owner)
 {
     if (!path)
-        return FileChoice::askForFile(owner, moduleHandle, localPath, sizeof localPath);
+        return FileChoice::askForFile(owner, moduleHandle, localPath, std::size(localPath));
     std::string narrow;
-    if (!TextConversion::toAnsiExact(path, narrow) || narrow.size() >= sizeof localPath) {
+    if (!TextConversion::toAnsiExact(path, narrow) || narrow.size() >= std::size(localPath)) {
         std::wstring text = L"Nie można wysłać pliku: jego ścieżka jest dłuższa niż 255 znaków albo zawiera "
                             L"znaki spoza strony kodowej systemu.\n\n";
         MessageBoxW(owner, (text + path).c_str(), L"Vornix - I/O Error", MB_ICONERROR);

@@ -30,7 +30,9 @@ private:
     bool giveUpRequested();
     void finishRun();
 
-    char localPath[256];
+    static const size_t localPathCapacity = 256;  // bytes, with the terminator
+
+    char localPath[localPathCapacity];
     HINSTANCE moduleHandle;
     HostFunctionTable* host;
     ContactRecord contact;

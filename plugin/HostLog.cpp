@@ -13,6 +13,8 @@ namespace Vornix {
 
 namespace {
 
+const size_t lineCapacity = 2048;  // characters, with the terminator
+
 std::atomic<HostFunctionTable*> logHost{nullptr};
 
 std::string textOf(const std::exception_ptr& failure)
@@ -42,7 +44,7 @@ void logToHost(int level, const wchar_t* source, const wchar_t* format, ...)
         return;
     // msvcrt's own formatter: it writes at most one character less than the
     // buffer holds and leaves the zero-filled rest, so the text is always terminated.
-    wchar_t text[2048] = {};
+    wchar_t text[lineCapacity] = {};
     va_list arguments;
     va_start(arguments, format);
     _vsnwprintf(text, std::size(text) - 1, format, arguments);

@@ -8,6 +8,8 @@
 
 namespace {
 
+const size_t configPathCapacity = MAX_PATH + 1;  // characters, with the terminator
+
 HostHandle settingsHandle = nullptr;
 SRWLOCK handleLock = SRWLOCK_INIT;
 
@@ -62,8 +64,8 @@ void SettingsStore::openSettings()
     AcquireSRWLockExclusive(&handleLock);
     if (!settingsHandle && pluginState.host) {
         // The host's answer is not examined, so the path starts empty rather than unfilled.
-        std::vector<wchar_t> path(261, L'\0');
-        ConfigFileRequest request = {sizeof(request), path.data(), 261, 0};
+        std::vector<wchar_t> path(configPathCapacity, L'\0');
+        ConfigFileRequest request = {sizeof(request), path.data(), static_cast<DWORD>(path.size()), 0};
         LPARAM module = reinterpret_cast<LPARAM>(pluginState.moduleHandle);
         callHost(L"WTW/Settings/GetMyConfigFile", reinterpret_cast<WPARAM>(&request), module);
         path.back() = L'\0';

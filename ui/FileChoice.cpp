@@ -2,16 +2,22 @@
 
 #include <commdlg.h>
 
+#include <iterator>
+
 namespace FileChoice {
+
+namespace {
+const size_t currentDirCapacity = 256;  // characters, with the terminator
+}
 
 bool askForFile(HWND owner, HINSTANCE module, char* path, size_t capacity)
 {
     path[0] = '\0';
     // The dialog opens in the process's current directory; one too long for
     // the buffer is left to the dialog's own choice.
-    char currentDir[256] = {};
-    DWORD dirLength = GetCurrentDirectoryA(sizeof currentDir, currentDir);
-    bool haveDir = dirLength > 0 && dirLength < sizeof currentDir;
+    char currentDir[currentDirCapacity] = {};
+    DWORD dirLength = GetCurrentDirectoryA(std::size(currentDir), currentDir);
+    bool haveDir = dirLength > 0 && dirLength < std::size(currentDir);
 
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;

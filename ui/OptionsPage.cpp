@@ -7,6 +7,7 @@
 
 #include <strsafe.h>
 
+#include <iterator>
 #include <new>
 
 namespace {
@@ -34,6 +35,8 @@ struct ControlLayout {
     int height;
     int id;
 };
+
+const int editTextCapacity = 256;  // characters saved of an edit box, with the terminator
 
 const DWORD labelStyle = WS_CHILD | WS_VISIBLE;
 const DWORD editStyle = labelStyle | WS_BORDER;
@@ -89,8 +92,8 @@ INT_PTR __cdecl OptionsPage::onOptionsPageEvent(WPARAM wParam, LPARAM, void* use
     if (!event || !state)
         return 0;
     try {
-        copyText(event->caption, 256, L"FTP");
-        copyText(event->description, 512, L"Wysyłanie plików na serwer FTP, wstawianie linków do nich");
+        copyText(event->caption, std::size(event->caption), L"FTP");
+        copyText(event->description, std::size(event->description), L"Wysyłanie plików na serwer FTP, wstawianie linków do nich");
         if (!state->optionsControls)
             state->optionsControls =
                 createControls(event->parent, state->moduleHandle, event->x, event->y, event->width);
@@ -152,8 +155,8 @@ void OptionsPage::hideControls(OptionsPageControls* controls)
 void OptionsPage::saveControls(OptionsPageControls* controls)
 {
     for (int slot = Controls::FtpHostEdit; slot <= Controls::HttpHostEdit; ++slot) {
-        wchar_t text[256] = {};
-        GetWindowTextW(controls->windows[slot], text, 256);
+        wchar_t text[editTextCapacity] = {};
+        GetWindowTextW(controls->windows[slot], text, editTextCapacity);
         SettingsStore::writeString(editKeys[slot], text);
     }
     SettingsStore::writeInt(SettingKeys::linksOnlyShown, checkValue(controls->windows[Controls::LinksOnlyShownCheck]));
