@@ -46,6 +46,12 @@ void ThreadManager::startJob(iThread* job)
         delete job;
 }
 
+ThreadManager::Snapshot ThreadManager::snapshot()
+{
+    Locked guard(lock);
+    return {jobs.size(), cleanerThread, stopping};
+}
+
 void ThreadManager::startCleaner()
 {
     cleanerThread = ModulePin::startThread(runCleaner, this);

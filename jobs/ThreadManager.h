@@ -12,11 +12,6 @@ namespace Vornix {
 
 class ThreadManager {
 public:
-    CRITICAL_SECTION lock;         // guards jobs, cleanerThread and the hand-over at teardown
-    std::deque<iThread*> jobs;     // owned; in the order started, the newest at the back
-    HANDLE cleanerThread;          // null while no cleaner runs
-    std::atomic<bool> stopping;    // set once, by teardown; the cleaner reads it without lock
-
     ThreadManager();
     ThreadManager(const ThreadManager&) = delete;
     ThreadManager& operator=(const ThreadManager&) = delete;
@@ -38,7 +33,19 @@ public:
     // threads end. Either way logging stops: logToHost does nothing after.
     static void teardown(ThreadManager* manager);
 
+    // What the manager holds at one moment, taken under its lock.
+    struct Snapshot {
+        size_t listedJobs;
+        HANDLE cleanerThread;
+        bool stopping;
+    };
+    Snapshot snapshot();
+
 private:
+    CRITICAL_SECTION lock;         // guards jobs, cleanerThread and the hand-over at teardown
+    std::deque<iThread*> jobs;     // owned; in the order started, the newest at the back
+    HANDLE cleanerThread;          // null while no cleaner runs
+    std::atomic<bool> stopping;    // set once, by teardown; the cleaner reads it without lock
     bool abandoned;  // teardown has returned while the cleaner still ran; guarded by lock
 
     ~ThreadManager();

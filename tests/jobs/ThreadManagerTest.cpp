@@ -91,21 +91,9 @@ protected:
         return copy;
     }
 
-    size_t listed()
-    {
-        EnterCriticalSection(&manager->lock);
-        size_t count = manager->jobs.size();
-        LeaveCriticalSection(&manager->lock);
-        return count;
-    }
+    size_t listed() { return manager->snapshot().listedJobs; }
 
-    HANDLE cleaner()
-    {
-        EnterCriticalSection(&manager->lock);
-        HANDLE handle = manager->cleanerThread;
-        LeaveCriticalSection(&manager->lock);
-        return handle;
-    }
+    HANDLE cleaner() { return manager->snapshot().cleanerThread; }
 
     // The cleaner clears its handle first and writes its last line after.
     bool cleanersEnded(size_t count = 1)
@@ -123,7 +111,7 @@ TEST_F(ThreadManagerTest, StartsEmptyWithNoCleaner)
 {
     EXPECT_EQ(0u, listed());
     EXPECT_EQ(nullptr, cleaner());
-    EXPECT_FALSE(manager->stopping);
+    EXPECT_FALSE(manager->snapshot().stopping);
     EXPECT_TRUE(log.lines().empty());
 }
 
