@@ -87,12 +87,6 @@ void SettingsStore::closeSettings()
     ReleaseSRWLockExclusive(&handleLock);
 }
 
-bool SettingsStore::isOpen()
-{
-    SharedHandle handle;
-    return handle.get() != nullptr;
-}
-
 std::wstring SettingsStore::readString(const wchar_t* key)
 {
     SharedHandle handle;

@@ -32,7 +32,6 @@ class SettingsStore {
 public:
     static void openSettings();
     static void closeSettings();
-    static bool isOpen();
 
     static std::wstring readString(const wchar_t* key);
     // The text in the system's ANSI code page, cut at a character boundary to

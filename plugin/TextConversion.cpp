@@ -69,14 +69,4 @@ std::string toAnsiCut(const std::wstring& text, size_t maxBytes)
     }
 }
 
-std::wstring fromAnsi(const std::string& text)
-{
-    int length = static_cast<int>(text.size());
-    int size = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    std::wstring out(size > 0 ? size : 0, L'\0');
-    if (size > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), length, &out[0], size);
-    return out;
-}
-
 }

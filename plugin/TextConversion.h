@@ -17,6 +17,4 @@ std::string toAnsi(const std::wstring& text);
 // characters without a form in the code page become the code page's default.
 std::string toAnsiCut(const std::wstring& text, size_t maxBytes);
 
-std::wstring fromAnsi(const std::string& text);
-
 }
