@@ -3,7 +3,7 @@
 // a job's box would otherwise hold its thread, and the benchmark, forever.
 #pragma once
 
-#include "BenchClock.h"
+#include "bench/BenchClock.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 #include "tests/RecordingHost.h"

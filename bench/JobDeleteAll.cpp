@@ -5,7 +5,7 @@
 // Usage: bench_job_delete_all HOST USER PASSWORD DIR
 // Prints key=value lines: seconds (the yes to the job's end), message (the
 // closing box's text); or error=TEXT with exit code 1.
-#include "BenchHost.h"
+#include "bench/BenchHost.h"
 
 #include "jobs/FtpDelAllThread.h"
 #include "plugin/PluginState.h"

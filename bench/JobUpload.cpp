@@ -14,7 +14,7 @@
 // signalled), peak_ws, first_call_at and delivered_at (s: the first setting
 // read, the link shown); or error=TEXT (the job's message box) with exit
 // code 1.
-#include "BenchHost.h"
+#include "bench/BenchHost.h"
 
 #include "jobs/FtpSendThread.h"
 #include "plugin/PluginState.h"

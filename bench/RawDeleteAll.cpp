@@ -10,7 +10,7 @@
 // Usage: bench_raw_delete_all HOST USER PASSWORD DIR [DEPTH] [TIMEOUT_MS]
 // Prints key=value lines: seconds (connect to QUIT's reply), deleted,
 // refused; or error=TEXT with exit code 1.
-#include "RawFtp.h"
+#include "bench/RawFtp.h"
 
 namespace {
 

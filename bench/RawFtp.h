@@ -3,7 +3,7 @@
 // nothing else between the program and the platform's sockets.
 #pragma once
 
-#include "BenchClock.h"
+#include "bench/BenchClock.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>

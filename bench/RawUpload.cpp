@@ -7,7 +7,7 @@
 // Usage: bench_raw_upload HOST USER PASSWORD DIR FILE [BLOCK]
 // Prints key=value lines: bytes, seconds (connect to QUIT's reply),
 // mbps, peak_ws; or error=TEXT with exit code 1.
-#include "RawFtp.h"
+#include "bench/RawFtp.h"
 
 #include <ctime>
 

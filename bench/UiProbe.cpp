@@ -21,7 +21,7 @@
 // inside PostMessageW); delivered_at, ended_at, closed_at (s: link shown, job
 // reaped, progress window gone);
 // bytes, seconds (start to link shown), mbps, peak_ws; or error=TEXT.
-#include "BenchHost.h"
+#include "bench/BenchHost.h"
 
 #include <algorithm>
 #include <atomic>

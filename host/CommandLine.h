@@ -1,7 +1,7 @@
 // vornix-host.exe [options] command [arguments]: what one run of the host does.
 #pragma once
 
-#include "ContactList.h"
+#include "host/ContactList.h"
 
 #include <windows.h>
 

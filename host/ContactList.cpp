@@ -1,4 +1,4 @@
-#include "ContactList.h"
+#include "host/ContactList.h"
 
 #include <algorithm>
 

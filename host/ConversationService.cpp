@@ -1,10 +1,10 @@
-#include "ConversationService.h"
+#include "host/ConversationService.h"
 
-#include "ContactList.h"
-#include "FunctionRegistry.h"
-#include "ServiceThunk.h"
-#include "Text.h"
-#include "Transcript.h"
+#include "host/ContactList.h"
+#include "host/FunctionRegistry.h"
+#include "host/ServiceThunk.h"
+#include "host/Text.h"
+#include "host/Transcript.h"
 
 ConversationService::ConversationService(FunctionRegistry& registry, Transcript& transcript, const ContactList& contacts)
     : transcript(transcript)

@@ -1,4 +1,4 @@
-#include "ConversationWindow.h"
+#include "host/ConversationWindow.h"
 
 namespace {
 

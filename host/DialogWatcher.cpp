@@ -1,7 +1,7 @@
-#include "DialogWatcher.h"
+#include "host/DialogWatcher.h"
 
-#include "Text.h"
-#include "Transcript.h"
+#include "host/Text.h"
+#include "host/Transcript.h"
 #include "ui/ProgressWindowIds.h"
 
 #include <commctrl.h>

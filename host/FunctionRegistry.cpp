@@ -1,6 +1,6 @@
-#include "FunctionRegistry.h"
+#include "host/FunctionRegistry.h"
 
-#include "Transcript.h"
+#include "host/Transcript.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "Host.h"
+#include "host/Host.h"
 
-#include "ScriptedCommands.h"
+#include "host/ScriptedCommands.h"
 
 #include <commctrl.h>
 

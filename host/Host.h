@@ -3,19 +3,19 @@
 // the plug-in has no job left and no dialog waits for an answer.
 #pragma once
 
-#include "CommandLine.h"
-#include "ContactList.h"
-#include "ConversationService.h"
-#include "DialogWatcher.h"
-#include "FunctionRegistry.h"
-#include "LogService.h"
-#include "MainWindow.h"
-#include "MenuService.h"
-#include "OptionsService.h"
-#include "PluginModule.h"
-#include "PluginWindows.h"
-#include "SettingsService.h"
-#include "Transcript.h"
+#include "host/CommandLine.h"
+#include "host/ContactList.h"
+#include "host/ConversationService.h"
+#include "host/DialogWatcher.h"
+#include "host/FunctionRegistry.h"
+#include "host/LogService.h"
+#include "host/MainWindow.h"
+#include "host/MenuService.h"
+#include "host/OptionsService.h"
+#include "host/PluginModule.h"
+#include "host/PluginWindows.h"
+#include "host/SettingsService.h"
+#include "host/Transcript.h"
 
 #include <memory>
 

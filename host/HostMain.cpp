@@ -1,8 +1,8 @@
 // vornix-host.exe: the stand-in messenger. Exit status: 0 done, 1 the plug-in or
 // the command failed, 2 usage error, 3 timed out.
-#include "CommandLine.h"
-#include "Host.h"
-#include "Transcript.h"
+#include "host/CommandLine.h"
+#include "host/Host.h"
+#include "host/Transcript.h"
 
 #include <windows.h>
 

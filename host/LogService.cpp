@@ -1,9 +1,9 @@
-#include "LogService.h"
+#include "host/LogService.h"
 
-#include "FunctionRegistry.h"
-#include "ServiceThunk.h"
-#include "Text.h"
-#include "Transcript.h"
+#include "host/FunctionRegistry.h"
+#include "host/ServiceThunk.h"
+#include "host/Text.h"
+#include "host/Transcript.h"
 
 #include <cwchar>
 

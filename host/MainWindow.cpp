@@ -1,6 +1,6 @@
-#include "MainWindow.h"
+#include "host/MainWindow.h"
 
-#include "ContactList.h"
+#include "host/ContactList.h"
 
 #include <windowsx.h>
 

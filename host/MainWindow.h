@@ -4,10 +4,10 @@
 // options window. Every menu fires "WTW/OnMenuRebuild" as it opens.
 #pragma once
 
-#include "ConversationService.h"
-#include "ConversationWindow.h"
-#include "MenuService.h"
-#include "OptionsWindow.h"
+#include "host/ConversationService.h"
+#include "host/ConversationWindow.h"
+#include "host/MenuService.h"
+#include "host/OptionsWindow.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
-#include "MenuService.h"
+#include "host/MenuService.h"
 
-#include "FunctionRegistry.h"
-#include "ServiceThunk.h"
-#include "Text.h"
+#include "host/FunctionRegistry.h"
+#include "host/ServiceThunk.h"
+#include "host/Text.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "OptionsService.h"
+#include "host/OptionsService.h"
 
-#include "FunctionRegistry.h"
-#include "ServiceThunk.h"
-#include "Text.h"
+#include "host/FunctionRegistry.h"
+#include "host/ServiceThunk.h"
+#include "host/Text.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "OptionsWindow.h"
+#include "host/OptionsWindow.h"
 
-#include "Text.h"
+#include "host/Text.h"
 
 namespace {
 

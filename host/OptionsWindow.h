@@ -7,7 +7,7 @@
 // Each page draws into an area window of its own, given as the event's parent.
 #pragma once
 
-#include "OptionsService.h"
+#include "host/OptionsService.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "PluginModule.h"
+#include "host/PluginModule.h"
 
 #include <tlhelp32.h>
 

@@ -1,7 +1,7 @@
-#include "PluginWindows.h"
+#include "host/PluginWindows.h"
 
-#include "Text.h"
-#include "Transcript.h"
+#include "host/Text.h"
+#include "host/Transcript.h"
 
 PluginWindows* PluginWindows::active = nullptr;
 

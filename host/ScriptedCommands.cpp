@@ -1,14 +1,14 @@
-#include "ScriptedCommands.h"
+#include "host/ScriptedCommands.h"
 
-#include "CommandLine.h"
-#include "ContactList.h"
-#include "FunctionRegistry.h"
-#include "MenuService.h"
-#include "OptionsService.h"
-#include "OptionsWindow.h"
-#include "PluginModule.h"
-#include "Text.h"
-#include "Transcript.h"
+#include "host/CommandLine.h"
+#include "host/ContactList.h"
+#include "host/FunctionRegistry.h"
+#include "host/MenuService.h"
+#include "host/OptionsService.h"
+#include "host/OptionsWindow.h"
+#include "host/PluginModule.h"
+#include "host/Text.h"
+#include "host/Transcript.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "SettingsFile.h"
+#include "host/SettingsFile.h"
 
 #include <sstream>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "SettingsService.h"
+#include "host/SettingsService.h"
 
-#include "FunctionRegistry.h"
-#include "ServiceThunk.h"
+#include "host/FunctionRegistry.h"
+#include "host/ServiceThunk.h"
 
 #include <cwchar>
 

@@ -4,7 +4,7 @@
 // while the options page writes.
 #pragma once
 
-#include "SettingsFile.h"
+#include "host/SettingsFile.h"
 
 #include "plugin/HostInterface.h"
 

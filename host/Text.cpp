@@ -1,4 +1,4 @@
-#include "Text.h"
+#include "host/Text.h"
 
 #include <cwchar>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "Transcript.h"
+#include "host/Transcript.h"
 
-#include "Text.h"
+#include "host/Text.h"
 
 Transcript::Transcript()
 {

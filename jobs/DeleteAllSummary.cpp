@@ -1,4 +1,4 @@
-#include "DeleteAllSummary.h"
+#include "jobs/DeleteAllSummary.h"
 
 namespace DeleteAllSummary {
 

@@ -1,9 +1,9 @@
-#include "FtpDelAllThread.h"
+#include "jobs/FtpDelAllThread.h"
 
-#include "DeleteAllSummary.h"
-#include "FtpSession.h"
-#include "FtpSettings.h"
-#include "NameListing.h"
+#include "jobs/DeleteAllSummary.h"
+#include "jobs/FtpSession.h"
+#include "jobs/FtpSettings.h"
+#include "jobs/NameListing.h"
 #include "ui/HostWindow.h"
 
 #include <Poco/Exception.h>

@@ -1,4 +1,4 @@
-#include "FtpSession.h"
+#include "jobs/FtpSession.h"
 
 #include "plugin/TextConversion.h"
 

@@ -2,8 +2,8 @@
 // POCO's own host-and-port constructor connects without any time limit.
 #pragma once
 
-#include "NameListing.h"
-#include "ServerAddress.h"
+#include "jobs/NameListing.h"
+#include "jobs/ServerAddress.h"
 
 #include <Poco/Net/FTPClientSession.h>
 #include <Poco/Timespan.h>

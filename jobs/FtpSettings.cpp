@@ -1,6 +1,6 @@
-#include "FtpSettings.h"
+#include "jobs/FtpSettings.h"
 
-#include "NameListing.h"
+#include "jobs/NameListing.h"
 #include "plugin/SettingsStore.h"
 #include "plugin/TextConversion.h"
 

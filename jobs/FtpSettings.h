@@ -2,7 +2,7 @@
 // before anything is sent: a CR or LF would let a setting inject commands.
 #pragma once
 
-#include "ServerAddress.h"
+#include "jobs/ServerAddress.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "LinkDelivery.h"
+#include "jobs/LinkDelivery.h"
 
-#include "LinkText.h"
+#include "jobs/LinkText.h"
 #include "plugin/SettingsStore.h"
 
 namespace LinkDelivery {

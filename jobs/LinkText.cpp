@@ -1,4 +1,4 @@
-#include "LinkText.h"
+#include "jobs/LinkText.h"
 
 #include <cstring>
 

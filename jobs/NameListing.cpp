@@ -1,4 +1,4 @@
-#include "NameListing.h"
+#include "jobs/NameListing.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "ProgressText.h"
+#include "jobs/ProgressText.h"
 
 #include <cstdio>
 #include <iomanip>

@@ -1,4 +1,4 @@
-#include "ServerAddress.h"
+#include "jobs/ServerAddress.h"
 
 namespace {
 

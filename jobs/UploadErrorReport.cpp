@@ -1,4 +1,4 @@
-#include "UploadErrorReport.h"
+#include "jobs/UploadErrorReport.h"
 
 #include <Poco/Exception.h>
 #include <Poco/Net/NetException.h>

@@ -1,6 +1,6 @@
-#include "UploadProgress.h"
+#include "jobs/UploadProgress.h"
 
-#include "ProgressText.h"
+#include "jobs/ProgressText.h"
 #include "ui/ProgressWindow.h"
 
 #include <commctrl.h>

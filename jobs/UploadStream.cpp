@@ -1,4 +1,4 @@
-#include "UploadStream.h"
+#include "jobs/UploadStream.h"
 
 #include <Poco/Exception.h>
 #include <Poco/Net/NetException.h>

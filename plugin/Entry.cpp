@@ -1,7 +1,7 @@
 // The library's exports and entry point.
-#include "Lifecycle.h"
-#include "PluginInfo.h"
-#include "PluginState.h"
+#include "plugin/Lifecycle.h"
+#include "plugin/PluginInfo.h"
+#include "plugin/PluginState.h"
 
 BOOL WINAPI DllMain(HINSTANCE module, DWORD /*reason*/, LPVOID /*reserved*/)
 {

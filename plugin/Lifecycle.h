@@ -1,7 +1,7 @@
 // What pluginLoad registers with the host and pluginUnload removes again.
 #pragma once
 
-#include "HostInterface.h"
+#include "plugin/HostInterface.h"
 
 namespace Lifecycle {
 int load(HostFunctionTable* host);

@@ -1,4 +1,4 @@
-#include "PluginInfo.h"
+#include "plugin/PluginInfo.h"
 
 const PluginInfo pluginInfo = {
     sizeof(PluginInfo),

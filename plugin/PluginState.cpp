@@ -1,3 +1,3 @@
-#include "PluginState.h"
+#include "plugin/PluginState.h"
 
 PluginState pluginState = {};

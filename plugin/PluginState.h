@@ -2,7 +2,7 @@
 // job exists and only read afterwards, so it needs no lock.
 #pragma once
 
-#include "HostInterface.h"
+#include "plugin/HostInterface.h"
 
 struct OptionsPageControls;
 namespace Vornix {

@@ -1,8 +1,8 @@
-#include "SettingsStore.h"
+#include "plugin/SettingsStore.h"
 
-#include "HostInterface.h"
-#include "PluginState.h"
-#include "TextConversion.h"
+#include "plugin/HostInterface.h"
+#include "plugin/PluginState.h"
+#include "plugin/TextConversion.h"
 
 #include <vector>
 

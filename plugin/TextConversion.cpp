@@ -1,4 +1,4 @@
-#include "TextConversion.h"
+#include "plugin/TextConversion.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // pluginLoad and pluginUnload against a recording host: every registration
 // in order, with the records as the host receives them.
-#include "RecordingHost.h"
+#include "tests/RecordingHost.h"
 #include "plugin/Lifecycle.h"
 #include "plugin/PluginInfo.h"
 #include "plugin/PluginState.h"

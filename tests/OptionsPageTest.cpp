@@ -1,5 +1,5 @@
 // The options page driven by host events, over a recording settings service.
-#include "RecordingHost.h"
+#include "tests/RecordingHost.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 #include "ui/OptionsPage.h"

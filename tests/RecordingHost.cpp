@@ -1,4 +1,4 @@
-#include "RecordingHost.h"
+#include "tests/RecordingHost.h"
 
 #include <cstdio>
 

@@ -1,5 +1,5 @@
 // The settings store over a recording host's settings service.
-#include "RecordingHost.h"
+#include "tests/RecordingHost.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 

@@ -1,4 +1,4 @@
-#include "DeleteAllCommand.h"
+#include "ui/DeleteAllCommand.h"
 
 #include "jobs/FtpDelAllThread.h"
 #include "jobs/ThreadManager.h"

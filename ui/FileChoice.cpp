@@ -1,4 +1,4 @@
-#include "FileChoice.h"
+#include "ui/FileChoice.h"
 
 #include <commdlg.h>
 

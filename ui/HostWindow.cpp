@@ -1,4 +1,4 @@
-#include "HostWindow.h"
+#include "ui/HostWindow.h"
 
 namespace HostWindow {
 

@@ -1,4 +1,4 @@
-#include "OptionsPage.h"
+#include "ui/OptionsPage.h"
 
 #include "plugin/HostInterface.h"
 #include "plugin/HostLog.h"

@@ -1,4 +1,4 @@
-#include "SendCommand.h"
+#include "ui/SendCommand.h"
 
 #include "jobs/FtpSendThread.h"
 #include "jobs/ThreadManager.h"

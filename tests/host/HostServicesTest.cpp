@@ -1,11 +1,11 @@
 // The stand-in messenger's services, driven the way a plug-in drives them:
 // through the registry's table, with good and with broken records.
-#include "CommandLine.h"
-#include "FunctionRegistry.h"
-#include "MenuService.h"
-#include "OptionsWindow.h"
-#include "SettingsService.h"
-#include "Transcript.h"
+#include "host/CommandLine.h"
+#include "host/FunctionRegistry.h"
+#include "host/MenuService.h"
+#include "host/OptionsWindow.h"
+#include "host/SettingsService.h"
+#include "host/Transcript.h"
 
 #include <gtest/gtest.h>
 

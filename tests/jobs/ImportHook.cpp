@@ -1,4 +1,4 @@
-#include "ImportHook.h"
+#include "tests/jobs/ImportHook.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 // jobs_probe.dll stands in for the plug-in DLL: the thread manager, a job and
 // progress windows running from a library that the test loads and unloads.
-#include "TestJob.h"
+#include "tests/jobs/TestJob.h"
 #include "jobs/ThreadManager.h"
 #include "plugin/HostLog.h"
 #include "ui/ProgressWindow.h"

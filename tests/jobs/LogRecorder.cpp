@@ -1,4 +1,4 @@
-#include "LogRecorder.h"
+#include "tests/jobs/LogRecorder.h"
 
 #include "plugin/HostLog.h"
 

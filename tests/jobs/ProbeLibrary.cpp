@@ -1,4 +1,4 @@
-#include "ProbeLibrary.h"
+#include "tests/jobs/ProbeLibrary.h"
 
 namespace {
 

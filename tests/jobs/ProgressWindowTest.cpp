@@ -2,7 +2,7 @@
 // the text protocol with the memory blocks it moves, and its commands.
 #include "ui/ProgressWindow.h"
 
-#include "ImportHook.h"
+#include "tests/jobs/ImportHook.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

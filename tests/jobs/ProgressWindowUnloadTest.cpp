@@ -2,8 +2,8 @@
 // the plug-in: closeAll takes away our windows on every thread, and nothing
 // else, so the library can go; a window whose thread does not answer keeps the
 // library in memory instead of being left with no procedure.
-#include "ProbeLibrary.h"
-#include "Waiting.h"
+#include "tests/jobs/ProbeLibrary.h"
+#include "tests/jobs/Waiting.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

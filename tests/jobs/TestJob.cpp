@@ -1,4 +1,4 @@
-#include "TestJob.h"
+#include "tests/jobs/TestJob.h"
 
 #include "jobs/ModulePin.h"
 

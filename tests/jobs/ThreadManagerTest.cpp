@@ -3,9 +3,9 @@
 #include "jobs/ThreadManager.h"
 #include "plugin/HostLog.h"
 
-#include "LogRecorder.h"
-#include "TestJob.h"
-#include "Waiting.h"
+#include "tests/jobs/LogRecorder.h"
+#include "tests/jobs/TestJob.h"
+#include "tests/jobs/Waiting.h"
 
 #include <Poco/Exception.h>
 #include <gtest/gtest.h>

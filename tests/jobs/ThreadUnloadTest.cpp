@@ -1,9 +1,9 @@
 // Unload while a job still runs, with the manager and the job in a library as
 // in the plug-in: teardown gives up after its bounded wait, and neither the
 // manager, the job nor the library's code goes away under the running threads.
-#include "LogRecorder.h"
-#include "ProbeLibrary.h"
-#include "Waiting.h"
+#include "tests/jobs/LogRecorder.h"
+#include "tests/jobs/ProbeLibrary.h"
+#include "tests/jobs/Waiting.h"
 
 #include <gtest/gtest.h>
 
