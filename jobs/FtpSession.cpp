@@ -51,6 +51,20 @@ NameListing FtpSession::listNames()
     }
 }
 
+// Only the reply's port is used, as curl and FileZilla do by default; an
+// announced address is no better than the peer's when it equals it.
+Poco::Net::StreamSocket FtpSession::establishDataConnection(const std::string& command, const std::string& arg)
+{
+    Poco::Net::SocketAddress announced = sendPassiveCommand();
+    Poco::Net::StreamSocket socket;
+    socket.connect(Poco::Net::SocketAddress(_pControlSocket->peerAddress().host(), announced.port()), timeout);
+    std::string response;
+    int status = sendCommand(command, arg, response);
+    if (!isPositivePreliminary(status))
+        throw Poco::Net::FTPException(command + " command failed", response, status);
+    return socket;
+}
+
 void FtpSession::endUploadAbruptly()
 {
     if (_pDataStream)

@@ -46,4 +46,10 @@ public:
     // close() does. After close() the base destructor's own close() would
     // throw and catch, which costs a millisecond the first time in a process.
     void quit();
+
+protected:
+    // Passive, as the base's, but the data connection goes to the control
+    // connection's peer with the port of the reply: a server behind NAT names
+    // its private address in PASV. The connect is bounded by the timeout.
+    Poco::Net::StreamSocket establishDataConnection(const std::string& command, const std::string& arg) override;
 };

@@ -30,6 +30,7 @@ def parse_args():
                    help="COMMAND=TEXT: answer COMMAND with this whole reply line (e.g. a malformed EPSV reply)")
     p.add_argument("--delay", action="append", default=[],
                    help="COMMAND=SECONDS: wait before handling COMMAND")
+    p.add_argument("--pasv-address", help="address named in PASV replies (a server behind NAT names its private one)")
     p.add_argument("--throttle", type=int, default=0, help="bytes per second for data transfers")
     p.add_argument("--silent", action="store_true", help="accept connections and never answer")
     p.add_argument("--list", help="file whose bytes are sent as every NLST listing, as they stand")
@@ -154,6 +155,7 @@ def main():
             self.push_dtp_data(data, isproducer=False, cmd="NLST")
 
     Handler.authorizer = authorizer
+    Handler.masquerade_address = args.pasv_address
     Handler.banner = "Vornix test server ready."
     server = FTPServer((args.host, args.port), Handler)
     print("ready", flush=True)

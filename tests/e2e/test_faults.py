@@ -68,6 +68,14 @@ class FaultTest(harness.EndToEndTest):
         self.assertBox(result, "Vornix - FTP Error", "FTP Exception: Lista plików na serwerze jest dłuższa niż 32 MB")
         self.assertEqual([], server.files())
 
+    def test_passive_reply_naming_an_unreachable_address(self):
+        # No EPSV, and a PASV reply naming an address that cannot be reached
+        # from here: the data connection must go to the control connection's peer.
+        server, result = self.upload("--refuse", "EPSV=500", "--pasv-address", "192.0.2.1")
+        self.assertEqual([], result.starting("message box"), result)
+        self.assertIn("PASV", server.commands())
+        self.assertEqual(b"data", server.read("f.txt"))
+
     def test_delete_refused_stops_delete_all(self):
         server = self.start_server("--refuse", "DELE=550")
         server.write("a.txt")
