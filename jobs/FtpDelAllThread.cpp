@@ -58,7 +58,7 @@ void FtpDelAllThread::run()
 {
     FtpSettings settings = FtpSettings::read();
     FtpSession session(settings.server);
-    session.login(settings.username, settings.password);
+    session.loginPatiently(settings.username, settings.password);
     if (!settings.dir.empty())
         session.setWorkingDirectory(settings.dir);
     NameListing listing = session.listNames();

@@ -153,7 +153,7 @@ void FtpSendThread::run()
         throw Poco::IOException(TextConversion::toAnsi(L"Nazwa pliku zawiera znak nowego wiersza"), 0);
 
     FtpSession session(settings.server);
-    session.login(settings.username, settings.password);
+    session.loginPatiently(settings.username, settings.password);
     if (!settings.dir.empty())
         session.setWorkingDirectory(settings.dir);
     std::string remoteName = chooseRemoteName(session, localName);

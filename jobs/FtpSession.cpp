@@ -2,6 +2,7 @@
 
 #include "plugin/TextConversion.h"
 
+#include <Poco/Net/DialogSocket.h>
 #include <Poco/Net/FTPClientSession.h>
 #include <Poco/Net/NetException.h>
 #include <Poco/Net/SocketAddress.h>
@@ -15,8 +16,24 @@
 const Poco::Timespan FtpSession::timeout(5, 0);
 const Poco::Timespan FtpSession::finalReplyTimeout(120, 0);
 const Poco::Timespan FtpSession::givingUpInterval(0, 100000);
+const Poco::Timespan FtpSession::loginTimeout(30, 0);
 
 namespace {
+
+// Runs STEP with the control connection's replies awaited up to WAIT, then
+// restores the session's timeout, whatever STEP did.
+template <typename Step>
+void withReplyWait(Poco::Net::DialogSocket& control, const Poco::Timespan& wait, Step step)
+{
+    control.setReceiveTimeout(wait);
+    try {
+        step();
+    } catch (...) {
+        control.setReceiveTimeout(FtpSession::timeout);
+        throw;
+    }
+    control.setReceiveTimeout(FtpSession::timeout);
+}
 
 Poco::Net::StreamSocket connectBounded(const ServerAddress& address)
 {
@@ -88,6 +105,11 @@ bool FtpSession::endUploadPatiently(const std::function<bool()>& givingUp)
     }
     endUpload();
     return true;
+}
+
+void FtpSession::loginPatiently(const std::string& username, const std::string& password)
+{
+    withReplyWait(*_pControlSocket, loginTimeout, [&] { login(username, password); });
 }
 
 void FtpSession::quit()

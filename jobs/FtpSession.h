@@ -15,6 +15,7 @@ public:
     static const Poco::Timespan timeout;  // 5 seconds
     static const Poco::Timespan finalReplyTimeout;  // 120 seconds
     static const Poco::Timespan givingUpInterval;   // 100 ms
+    static const Poco::Timespan loginTimeout;       // 30 seconds
 
     // Throws Poco::TimeoutException when the server does not accept or greet
     // in time, FTPException when it greets with a refusal, NetException when
@@ -26,6 +27,11 @@ public:
     // meanwhile come back out of step. Throws FTPException when the server
     // refuses, or when the listing passes NameListing's bounds.
     NameListing listNames();
+
+    // Logs in as the base does, with a longer wait for the replies: servers
+    // take seconds to check a password on purpose (Pure-FTPd's stored
+    // hashes take about 3 s, and it answers a wrong one after about 9 s).
+    void loginPatiently(const std::string& username, const std::string& password);
 
     // Ends a sent upload. The server answers once it has stored what was
     // still in flight, which on a slow link takes longer than the session's

@@ -45,7 +45,7 @@ class FaultTest(harness.EndToEndTest):
         self.assertEqual([], server.files())
 
     def test_slow_reply_times_out(self):
-        server, result = self.upload("--delay", "USER=8")
+        server, result = self.upload("--delay", "NLST=8")
         self.assertBox(result, "Vornix - Timeout", "Timeout")
 
     def test_malformed_passive_replies(self):
