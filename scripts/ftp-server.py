@@ -31,6 +31,8 @@ def parse_args():
     p.add_argument("--delay", action="append", default=[],
                    help="COMMAND=SECONDS: wait before handling COMMAND")
     p.add_argument("--pasv-address", help="address named in PASV replies (a server behind NAT names its private one)")
+    p.add_argument("--utf8-names", action="store_true",
+                   help="decode names as UTF-8 with U+FFFD for what is not, as pyftpdlib does by default")
     p.add_argument("--throttle", type=int, default=0, help="bytes per second for data transfers")
     p.add_argument("--silent", action="store_true", help="accept connections and never answer")
     p.add_argument("--list", help="file whose bytes are sent as every NLST listing, as they stand")
@@ -156,6 +158,8 @@ def main():
 
     Handler.authorizer = authorizer
     Handler.masquerade_address = args.pasv_address
+    if args.utf8_names:
+        Handler.unicode_errors = "replace"
     Handler.banner = "Vornix test server ready."
     server = FTPServer((args.host, args.port), Handler)
     print("ready", flush=True)

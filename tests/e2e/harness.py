@@ -5,7 +5,9 @@ port 21 on 127.0.0.1 is private to it, with a Wine prefix of its own: Wine
 makes sockets inside the wineserver, which must therefore start inside the
 same namespace.
 """
+import grp
 import os
+import pwd
 import shutil
 import socket
 import subprocess
@@ -13,6 +15,8 @@ import sys
 import tempfile
 import time
 import unittest
+import urllib.error
+import urllib.request
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BIN = os.environ.get("VORNIX_BIN", os.path.join(ROOT, "build", "bin"))
@@ -107,7 +111,45 @@ class Host:
         return result
 
 
-class FtpServer:
+SERVERS = os.path.join(ROOT, "tests", "e2e", "servers")
+UNPACKED = os.path.join(CACHE, "ftp-servers-v1")
+USER, PASSWORD = "user", "secret"
+NOBODY = 65534
+
+
+def configure(template, path, **values):
+    """Writes servers/TEMPLATE to PATH with each @NAME@ filled in."""
+    with open(os.path.join(SERVERS, template)) as f:
+        text = f.read()
+    for name, value in values.items():
+        text = text.replace("@%s@" % name.upper(), value)
+    with open(path, "w") as f:
+        f.write(text)
+    return path
+
+
+class ServedFolder:
+    """A server's process and the folder it serves to the test user, whose
+    files its account can read."""
+    account = "nobody"
+
+    def files(self):
+        return sorted(os.listdir(self.root))
+
+    def read(self, name):
+        with open(os.path.join(self.root, name), "rb") as f:
+            return f.read()
+
+    def write(self, name, data=b"x"):
+        with open(os.path.join(self.root, name), "wb") as f:
+            f.write(data)
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(10)
+
+
+class FtpServer(ServedFolder):
     """scripts/ftp-server.py on 127.0.0.1:21, serving a fresh folder."""
 
     def __init__(self, workdir, *options):
@@ -126,52 +168,105 @@ class FtpServer:
         with open(self.log, encoding="utf-8", errors="surrogateescape") as log:
             return [line.rstrip("\n") for line in log]
 
-    def files(self):
-        return sorted(os.listdir(self.root))
-
-    def read(self, name):
-        with open(os.path.join(self.root, name), "rb") as f:
-            return f.read()
-
-    def write(self, name, data=b"x"):
-        with open(os.path.join(self.root, name), "wb") as f:
-            f.write(data)
-
     def stop(self):
-        self.process.terminate()
-        self.process.wait(10)
+        super().stop()
         self.process.stdout.close()
 
 
-class Vsftpd:
-    """vsftpd on 127.0.0.1:21 in the foreground, from a config of its own:
-    anonymous users upload into ROOT/in (ROOT itself must not be writable)."""
+class ConfiguredServer(ServedFolder):
+    """A server started in the foreground from its file in servers/, serving
+    a home folder owned by its account to USER with PASSWORD; THROTTLE bytes
+    per second for transfers when given."""
 
-    def __init__(self, workdir):
-        self.root = os.path.join(workdir, "vsftpd-root")
-        self.upload_dir = os.path.join(self.root, "in")
-        os.makedirs(self.upload_dir)
-        shutil.chown(self.upload_dir, "ftp", "ftp")
-        os.makedirs("/var/run/vsftpd/empty", exist_ok=True)
-        config = os.path.join(workdir, "vsftpd.conf")
-        with open(config, "w") as f:
-            f.write("\n".join([
-                "listen=YES", "listen_address=127.0.0.1", "listen_port=21", "background=NO",
-                "anonymous_enable=YES", "no_anon_password=YES", "local_enable=NO", "anon_root=" + self.root,
-                "write_enable=YES", "anon_upload_enable=YES", "anon_other_write_enable=YES", "anon_umask=022",
-                "pasv_enable=YES", "pasv_address=127.0.0.1", "pasv_min_port=31000", "pasv_max_port=31100",
-                "force_dot_files=YES", "seccomp_sandbox=NO", "isolate=NO", "isolate_network=NO",
-                "secure_chroot_dir=/var/run/vsftpd/empty", "xferlog_enable=NO", ""]))
-        self.process = subprocess.Popen(["vsftpd", config], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    def __init__(self, workdir, throttle=0):
+        self.work = os.path.join(workdir, self.name)
+        self.root = os.path.join(self.work, "home")
+        os.makedirs(self.root)
+        shutil.chown(self.root, self.account)
+        with open(os.path.join(self.work, "stderr"), "wb") as errors:
+            self.process = subprocess.Popen(self.command(throttle), stdout=subprocess.DEVNULL, stderr=errors)
         wait_for_port(21)
 
-    def read(self, name):
-        with open(os.path.join(self.upload_dir, name), "rb") as f:
-            return f.read()
+    def fill(self, template, **values):
+        return configure(template, os.path.join(self.work, template), work=self.work, home=self.root, **values)
 
-    def stop(self):
-        self.process.terminate()
-        self.process.wait(10)
+
+class ProFtpd(ConfiguredServer):
+    name = "proftpd"
+
+    def command(self, throttle):
+        os.chmod(self.fill("proftpd.passwd"), 0o600)  # ProFTPD refuses a readable one
+        with open(os.path.join(self.work, "proftpd.group"), "w") as f:
+            f.write("nogroup:x:%d:\n" % NOBODY)
+        rate = "TransferRate STOR %.1f" % (throttle / 1024) if throttle else ""
+        config = self.fill("proftpd.conf", modules=os.path.join(UNPACKED, "usr/lib/proftpd"), throttle=rate)
+        return [os.path.join(UNPACKED, "usr/sbin/proftpd"), "-n", "-q", "-c", config]
+
+
+class PureFtpd(ConfiguredServer):
+    name = "pure-ftpd"
+
+    def command(self, throttle):
+        users = os.path.join(self.work, "pureftpd.passwd")
+        subprocess.run([os.path.join(UNPACKED, "usr/bin/pure-pw"), "useradd", USER, "-u", str(NOBODY),
+                        "-g", str(NOBODY), "-d", self.root, "-f", users, "-F", os.path.join(self.work, "pureftpd.pdb"),
+                        "-m"], input=("%s\n%s\n" % (PASSWORD, PASSWORD)).encode(), check=True,
+                       stdout=subprocess.DEVNULL)
+        rate = "-T %d:%d" % (throttle // 1024, throttle // 1024) if throttle else ""
+        with open(self.fill("pure-ftpd.args", throttle=rate)) as f:
+            options = [line for line in f.read().splitlines() if line and not line.startswith("#")]
+        return [os.path.join(UNPACKED, "usr/sbin/pure-ftpd")] + [word for line in options for word in line.split()]
+
+
+class Vsftpd(ConfiguredServer):
+    name = "vsftpd"
+    account = "ftp"  # vsftpd changes into its guest account's home first
+
+    def command(self, throttle):
+        os.makedirs(os.path.join(self.work, "empty"))
+        rate = "local_max_rate=%d" % throttle if throttle else ""
+        return ["vsftpd", self.fill("vsftpd.conf", throttle=rate)]
+
+
+class Pyftpdlib(FtpServer):
+    """The scriptable server with pyftpdlib's own handling of names."""
+
+    def __init__(self, workdir, throttle=0):
+        super().__init__(workdir, "--utf8-names", *(["--throttle", str(throttle)] if throttle else []))
+
+
+FTP_SERVERS = {"pyftpdlib": Pyftpdlib, "proftpd": ProFtpd, "pure-ftpd": PureFtpd, "vsftpd": Vsftpd}
+
+
+class WebServer(ServedFolder):
+    """nginx serving the folder of FTP_SERVER at http://127.0.0.1/pliki/ as
+    that server's account, as shared hosting does: vsftpd, for one, stores
+    files readable by their owner only."""
+
+    def __init__(self, workdir, ftp_server):
+        self.root = ftp_server.root
+        work = os.path.join(workdir, "nginx")
+        os.makedirs(work)
+        config = configure("nginx.conf", os.path.join(work, "nginx.conf"), work=work, home=self.root,
+                           account=ftp_server.account, group=primary_group(ftp_server.account))
+        self.process = subprocess.Popen([os.path.join(UNPACKED, "usr/sbin/nginx"), "-p", work, "-c", config,
+                                         "-e", os.path.join(work, "nginx-error.log")],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for_port(80)
+
+
+def primary_group(account):
+    return grp.getgrgid(pwd.getpwnam(account).pw_gid).gr_name
+
+
+def fetch(link):
+    """The body behind LINK, or None when the web server does not serve it."""
+    opener = urllib.request.build_opener(urllib.request.ProxyHandler({}))
+    try:
+        with opener.open(link, timeout=10) as response:
+            return response.read()
+    except urllib.error.HTTPError:
+        return None
 
 
 def wait_for_port(port, seconds=10):
@@ -198,6 +293,7 @@ class EndToEndTest(unittest.TestCase):
 
     def setUp(self):
         self.workdir = tempfile.mkdtemp(prefix="vornix-e2e-")
+        os.chmod(self.workdir, 0o755)  # the servers' workers run as nobody
         self.host = Host(self.wine, self.workdir)
         self.servers = []
 
@@ -211,10 +307,21 @@ class EndToEndTest(unittest.TestCase):
         self.servers.append(server)
         return server
 
-    def start_vsftpd(self):
-        server = Vsftpd(self.workdir)
+    def start_ftp(self, kind, throttle=0):
+        """The FTP server KIND and a web server for its folder."""
+        server = FTP_SERVERS[kind](self.workdir, throttle)
         self.servers.append(server)
+        self.serve_web(server)
         return server
+
+    def serve_web(self, ftp_server):
+        self.servers.append(WebServer(self.workdir, ftp_server))
+
+    def assertLinksServe(self, result, *contents):
+        """The links shown in RESULT download CONTENTS, one file each."""
+        links = [line.split(": ", 1)[1] for line in result.starting("shown ")]
+        self.assertEqual(len(contents), len(links), result)
+        self.assertEqual(sorted(contents), sorted(fetch(link) for link in links), links)
 
     def local_file(self, name, data):
         path = os.path.join(self.workdir, "local", name)

@@ -44,15 +44,6 @@ class DeleteAllTest(harness.EndToEndTest):
         self.assertEqual(["a.txt", "Index.html", "b.zip"], self.deleted(server))
         self.assertEqual([".htaccess", "index.htm"], server.files())
 
-    def test_directory_of_kept_names_only(self):
-        server = self.start_server()
-        for name in ["index.htm", "index.html", ".hidden"]:
-            server.write(name)
-        result = self.clean()
-        self.assertEqual([QUESTION, SUCCESS], result.starting("message box"))
-        self.assertEqual([], self.deleted(server))
-        self.assertEqual([".hidden", "index.htm", "index.html"], server.files())
-
     def test_whole_directory_including_long_names(self):
         server = self.start_server()
         longest = "n" * 251 + ".txt"
@@ -76,19 +67,6 @@ class DeleteAllTest(harness.EndToEndTest):
         boxes = result.starting("message box")
         self.assertEqual(2, len(boxes), result)
         self.assertTrue(boxes[1].startswith('message box "Vornix": FTP Exception: '), boxes)
-
-    def test_subdirectory_stops_the_run_at_that_name(self):
-        server = self.start_server("--list", self.scripted_listing([b"a.txt", b"sub", b"z.txt"]))
-        server.write("a.txt")
-        os.makedirs(os.path.join(server.root, "sub"))
-        server.write("z.txt")
-        result = self.clean()
-        boxes = result.starting("message box")
-        self.assertEqual(2, len(boxes), result)
-        self.assertTrue(boxes[1].startswith('message box "Vornix": FTP Exception: '), boxes)
-        self.assertIn("550", boxes[1])
-        self.assertEqual(["a.txt", "sub"], self.deleted(server))
-        self.assertEqual(["sub", "z.txt"], server.files())
 
     def test_names_with_line_breaks_are_skipped_and_reported(self):
         server = self.start_server("--list", self.scripted_listing([b"a.txt", b"evil\rDELE victim.txt", b"b.txt"]))

@@ -1,0 +1,147 @@
+#!/usr/bin/python3
+"""The scenarios that depend on the server, run against the one named by
+VORNIX_FTP_SERVER (pyftpdlib, proftpd, pure-ftpd or vsftpd) with nginx
+serving its folder: every link the contact receives is downloaded and
+compared with the file sent."""
+import ftplib
+import os
+import time
+import unittest
+
+import harness
+
+KIND = os.environ.get("VORNIX_FTP_SERVER", "pyftpdlib")
+SERVER = dict(ftpHost="127.0.0.1", username=harness.USER, password=harness.PASSWORD, dir="",
+              httpHost="http://127.0.0.1/pliki", sendLink=1, autoClose=1)
+QUESTION = ('message box "Vornix": Czy na pewno usunąć WSZYSTKIE pliki znajdujące się w katalogu roboczyn '
+            'na serwerze FTP?')
+SUCCESS = 'message box "Vornix": Wszystkie pliki usunięto pomyślnie'
+
+
+def known_fault_on(*kinds):
+    """Marks a scenario that fails on these servers today, so it is seen to
+    fail there, and turns red when it starts to pass."""
+    return unittest.expectedFailure if KIND in kinds else (lambda test: test)
+
+
+def listed(server):
+    """The server's own NLST of the user's folder, in its order."""
+    with ftplib.FTP("127.0.0.1", harness.USER, harness.PASSWORD, timeout=10) as ftp:
+        return ftp.nlst()
+
+
+class ServerTest(harness.EndToEndTest):
+    def upload(self, name, data, *options, **settings):
+        self.host.configure(**dict(SERVER, **settings))
+        path = self.local_file(name, data)
+        return path, self.host.run("--file", harness.windows_path(path), *options, "send")
+
+    def test_file_arrives_whole_and_the_link_is_shown_and_sent(self):
+        server = self.start_ftp(KIND)
+        data = os.urandom(300000)
+        path, result = self.upload("raport roczny.bin", data, sendLink=0)
+        self.assertEqual(0, result.code, result)
+        self.assertEqual(["raport roczny.bin"], server.files())
+        self.assertEqual(data, server.read("raport roczny.bin"))
+        link = "http://127.0.0.1/pliki/raport%20roczny.bin"
+        delivered = [line for line in result.lines if line.startswith(("sent ", "shown "))]
+        self.assertEqual(["sent XY/1/PFMessageSend: " + link, "shown XY/1/alice: " + link], delivered)
+        self.assertLinksServe(result, data)
+        windows = result.starting("window")
+        self.assertEqual(1, len(windows), result)
+        self.assertTrue(windows[0].startswith('window "raport roczny.bin" closed: %s | 292.97KB / 292.97KB | '
+                                              % harness.windows_path(path)), windows)
+        self.assertTrue(windows[0].endswith(" | Zakończono"), windows)
+        self.assertEqual([], result.starting("message box"))
+
+    def test_listed_name_gets_a_time_prefix_and_stays_untouched(self):
+        server = self.start_ftp(KIND)
+        server.write("photo.jpg", b"old")
+        server.write("Notes.txt", b"old")
+        before = int(time.time())
+        _, result = self.upload("photo.jpg", b"new")
+        self.assertEqual(0, result.code, result)
+        self.assertEqual(b"old", server.read("photo.jpg"))
+        stored = [name for name in server.files() if name.endswith("_photo.jpg")]
+        self.assertEqual(1, len(stored), server.files())
+        self.assertTrue(before <= int(stored[0].split("_")[0]) <= int(time.time()) + 1)
+        self.assertEqual(b"new", server.read(stored[0]))
+        self.assertEqual(["shown XY/1/alice: http://127.0.0.1/pliki/%s%%5Fphoto.jpg" % stored[0].split("_")[0]],
+                         result.starting("shown"))
+        self.assertLinksServe(result, b"new")
+        # Letter case counts: notes.txt is no clash with Notes.txt.
+        result = self.host.run("--file", harness.windows_path(self.local_file("notes.txt", b"lower")), "send")
+        self.assertEqual(b"lower", server.read("notes.txt"))
+        self.assertEqual(b"old", server.read("Notes.txt"))
+        self.assertLinksServe(result, b"lower")
+
+    def test_empty_file(self):
+        server = self.start_ftp(KIND)
+        path, result = self.upload("pusty.txt", b"")
+        self.assertEqual(0, result.code, result)
+        self.assertEqual(["pusty.txt"], server.files(), result)
+        self.assertEqual(b"", server.read("pusty.txt"))
+        self.assertEqual(['window "pusty.txt" closed: %s | 0B/0B | 0 KB/s | Zakończono' % harness.windows_path(path)],
+                         result.starting("window"))
+        self.assertLinksServe(result, b"")
+
+    # pyftpdlib decodes names as UTF-8 and stores U+FFFD for each
+    # Windows-1250 byte, so the link names a file that is not there.
+    @known_fault_on("pyftpdlib")
+    def test_polish_name_is_stored_and_its_link_downloads_it(self):
+        server = self.start_ftp(KIND)
+        _, result = self.upload("zażółć gęślą.txt", b"polski")
+        self.assertEqual(0, result.code, result)
+        self.assertEqual(1, len(server.files()), server.files())
+        self.assertLinksServe(result, b"polski")
+
+    def test_abort_deletes_the_partial_file_and_leaves_the_window(self):
+        # Enough data that the socket buffers fill and the bar follows the server.
+        server = self.start_ftp(KIND, throttle=1000000)
+        path, result = self.upload("big.bin", os.urandom(40000000), "--abort-at", "8000000")
+        self.assertEqual(0, result.code, result)
+        self.assertEqual([], server.files(), result)
+        self.assertEqual([], result.starting(("shown", "sent", "message box")))
+        windows = result.starting("window")
+        self.assertEqual(1, len(windows), result)
+        self.assertTrue(windows[0].startswith('window "big.bin" open: '), windows)
+        self.assertNotIn("Zakończono", windows[0])
+
+    def test_refused_login(self):
+        self.start_ftp(KIND)
+        _, result = self.upload("f.txt", b"data", password="wrong")
+        boxes = result.starting("message box")
+        self.assertEqual(1, len(boxes), result)
+        self.assertTrue(boxes[0].startswith('message box "Vornix - FTP Error": FTP Exception: Login denied'), boxes)
+        self.assertTrue(result.starting('window "FTP - postęp wysyłania" (never shown) closed'), result)
+
+
+class ServerDeleteAllTest(harness.EndToEndTest):
+    def clean(self):
+        self.host.configure(**SERVER)
+        return self.host.run("--answer", "yes", "clean")
+
+    def test_kept_names_stay_and_the_rest_go(self):
+        server = self.start_ftp(KIND)
+        for name in ["index.htm", "index.html", ".hidden", "a.txt", "Index.html", "b.zip"]:
+            server.write(name)
+        result = self.clean()
+        self.assertEqual([QUESTION, SUCCESS], result.starting("message box"), result)
+        self.assertEqual([".hidden", "index.htm", "index.html"], server.files())
+
+    def test_subdirectory_stops_the_run_at_that_name(self):
+        server = self.start_ftp(KIND)
+        for name in ["a.txt", "m.txt", "z.txt"]:
+            server.write(name)
+        os.makedirs(os.path.join(server.root, "sub"))
+        order = [name for name in listed(server) if not name.startswith(".")]
+        result = self.clean()
+        boxes = result.starting("message box")
+        self.assertEqual(2, len(boxes), result)
+        self.assertTrue(boxes[1].startswith('message box "Vornix": FTP Exception: '), boxes)
+        self.assertIn("550", boxes[1])
+        self.assertEqual(sorted(order[order.index("sub"):]), server.files())
+
+
+if __name__ == "__main__":
+    harness.main()
