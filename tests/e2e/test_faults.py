@@ -71,10 +71,13 @@ class FaultTest(harness.EndToEndTest):
     def test_passive_reply_naming_an_unreachable_address(self):
         # No EPSV, and a PASV reply naming an address that cannot be reached
         # from here: the data connection must go to the control connection's peer.
-        server, result = self.upload("--refuse", "EPSV=500", "--pasv-address", "192.0.2.1")
+        server, result = self.upload("--refuse", "EPSV=500", "--pasv-address", "192.0.2.1",
+                                     httpHost="http://127.0.0.1/pliki")
         self.assertEqual([], result.starting("message box"), result)
         self.assertIn("PASV", server.commands())
         self.assertEqual(b"data", server.read("f.txt"))
+        self.serve_web(server)
+        self.assertLinksServe(result, b"data")
 
     def test_delete_refused_stops_delete_all(self):
         server = self.start_server("--refuse", "DELE=550")

@@ -20,7 +20,8 @@ class LoadTest(harness.EndToEndTest):
             server.write("trash/old%03d.txt" % i)
 
         uploader = harness.Host(self.wine, os.path.join(self.workdir, "uploader"))
-        uploader.configure(dir="up", **SERVER)
+        uploader.configure(dir="up", **dict(SERVER, httpHost="http://127.0.0.1/pliki/up"))
+        self.serve_web(server)
         cleaner = harness.Host(self.wine, os.path.join(self.workdir, "cleaner"))
         cleaner.configure(dir="trash", **SERVER)
 
@@ -33,7 +34,7 @@ class LoadTest(harness.EndToEndTest):
         self.assertEqual(0, uploaded.code, uploaded)
         self.assertEqual(8, len(uploaded.starting("log FTP: Thread ")), uploaded)
         self.assertEqual([], uploaded.starting("message box"), uploaded)
-        self.assertEqual(8, len(uploaded.starting("shown")), uploaded)
+        self.assertLinksServe(uploaded, *files.values())
         self.assertEqual(8, len([w for w in uploaded.starting("window") if w.endswith("| Zakończono")]), uploaded)
         self.assertEqual(0, cleaned.code, cleaned)
         self.assertEqual(['message box "Vornix": Wszystkie pliki usunięto pomyślnie'],

@@ -18,21 +18,24 @@ class UploadTest(harness.EndToEndTest):
 
     def test_links_only_shown_and_window_kept_open(self):
         server = self.start_server()
-        path, result = self.upload("a.txt", b"abc", sendLink=1, autoClose=0, httpHost="http://h/x/")
+        self.serve_web(server)
+        path, result = self.upload("a.txt", b"abc", sendLink=1, autoClose=0, httpHost="http://127.0.0.1/pliki/")
         self.assertEqual(0, result.code, result)
-        self.assertEqual(["shown XY/1/alice: http://h/x/a.txt"], result.starting(("sent", "shown")))
+        self.assertEqual(["shown XY/1/alice: http://127.0.0.1/pliki/a.txt"], result.starting(("sent", "shown")))
+        self.assertLinksServe(result, b"abc")
         self.assertEqual(['window "a.txt" open: %s | 3B / 3B | 0 KB/s | Zakończono' % harness.windows_path(path)],
                          result.starting("window"))
         self.assertEqual(b"abc", server.read("a.txt"))
 
     def test_sizes_around_the_read_chunk_and_the_send_block_arrive_whole(self):
         server = self.start_server()
+        self.serve_web(server)
         self.host.configure(**SERVER)
         files = {"plik%d.bin" % size: os.urandom(size) for size in (4095, 4096, 65535, 65536, 65537, 3 * 65536)}
         paths = [harness.windows_path(self.local_file(name, data)) for name, data in files.items()]
         result = self.host.run("send-as-plugin", *paths)
         self.assertEqual(0, result.code, result)
-        self.assertEqual(len(files), len(result.starting("shown")), result)
+        self.assertLinksServe(result, *files.values())
         for name, data in files.items():
             self.assertEqual(data, server.read(name), name)
 
@@ -82,16 +85,20 @@ class UploadTest(harness.EndToEndTest):
 
     def test_server_address_may_carry_a_port(self):
         server = self.start_server("--port", "2121")
+        self.serve_web(server)
         _, result = self.upload("p.txt", b"port", ftpHost="127.0.0.1:2121")
         self.assertEqual(0, result.code, result)
         self.assertEqual(b"port", server.read("p.txt"))
+        self.assertLinksServe(result, b"port")
 
     def test_upload_into_the_configured_directory(self):
         server = self.start_server()
         os.makedirs(os.path.join(server.root, "pub", "in"))
-        _, result = self.upload("d.txt", b"dir", dir="pub/in")
+        self.serve_web(server)
+        _, result = self.upload("d.txt", b"dir", dir="pub/in", httpHost="http://127.0.0.1/pliki/pub/in")
         self.assertEqual(0, result.code, result)
         self.assertEqual(b"dir", server.read("pub/in/d.txt"))
+        self.assertLinksServe(result, b"dir")
         self.assertIn("CWD pub/in", server.commands())
 
 
