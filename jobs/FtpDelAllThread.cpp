@@ -4,6 +4,7 @@
 #include "jobs/FtpSession.h"
 #include "jobs/FtpSettings.h"
 #include "jobs/NameListing.h"
+#include "plugin/TextConversion.h"
 #include "ui/HostWindow.h"
 
 #include <Poco/Exception.h>
@@ -16,7 +17,7 @@ namespace {
 
 void showError(const Poco::Exception& failure)
 {
-    MessageBoxA(nullptr, failure.displayText().c_str(), "Vornix", MB_ICONERROR);
+    MessageBoxW(nullptr, TextConversion::readable(failure.displayText()).c_str(), L"Vornix", MB_ICONERROR);
 }
 
 void showSkipped(size_t deleted, const NameListing& listing)
@@ -58,9 +59,7 @@ void FtpDelAllThread::run()
 {
     FtpSettings settings = FtpSettings::read();
     FtpSession session(settings.server);
-    session.loginPatiently(settings.username, settings.password);
-    if (!settings.dir.empty())
-        session.setWorkingDirectory(settings.dir);
+    session.enter(settings);
     NameListing listing = session.listNames();
     size_t deleted = deleteListed(session, listing.names());
     session.quit();

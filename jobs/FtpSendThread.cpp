@@ -16,13 +16,11 @@
 
 #include <Poco/Exception.h>
 #include <Poco/Net/NetException.h>
-#include <Poco/Path.h>
 
 #include <cstdio>
-#include <cstring>
+#include <cwchar>
 #include <ctime>
 #include <exception>
-#include <iterator>
 #include <memory>
 
 namespace Vornix {
@@ -92,7 +90,7 @@ int64_t fileSize(FILE* file)
 
 FtpSendThread::FtpSendThread(HostFunctionTable* host, const ContactRecord* contact, HINSTANCE moduleHandle,
                              const wchar_t* path)
-    : localPath(), moduleHandle(moduleHandle), host(host), contact(), progressWindow(nullptr)
+    : moduleHandle(moduleHandle), host(host), contact(), progressWindow(nullptr)
 {
     if (contact)
         this->contact = *contact;
@@ -110,20 +108,19 @@ FtpSendThread::FtpSendThread(HostFunctionTable* host, const ContactRecord* conta
     }
 }
 
-// A given path must fit the 8-bit path buffer whole: a cut or lossy path could
-// open another file than the one meant.
+// Any path Windows can open is taken; only one past the longest path Windows
+// itself handles is refused.
 bool FtpSendThread::settlePath(const wchar_t* path, HWND owner)
 {
     if (!path)
-        return FileChoice::askForFile(owner, moduleHandle, localPath, std::size(localPath));
-    std::string narrow;
-    if (!TextConversion::toAnsiExact(path, narrow) || narrow.size() >= std::size(localPath)) {
-        std::wstring text = L"Nie można wysłać pliku: jego ścieżka jest dłuższa niż 255 znaków albo zawiera "
-                            L"znaki spoza strony kodowej systemu.\n\n";
-        MessageBoxW(owner, (text + path).c_str(), L"Vornix - I/O Error", MB_ICONERROR);
+        return FileChoice::askForFile(owner, moduleHandle, localPath);
+    size_t length = wcsnlen(path, maxPathLength + 1);
+    if (length > maxPathLength) {
+        MessageBoxW(owner, L"Nie można wysłać pliku: jego ścieżka jest dłuższa niż 32767 znaków.",
+                    L"Vornix - I/O Error", MB_ICONERROR);
         return false;
     }
-    std::memcpy(localPath, narrow.c_str(), narrow.size() + 1);
+    localPath.assign(path, length);
     return true;
 }
 
@@ -146,20 +143,17 @@ DWORD FtpSendThread::threadMain()
 
 void FtpSendThread::run()
 {
-    Poco::Path path(localPath);
     FtpSettings settings = FtpSettings::read();
-    const std::string& localName = path.getFileName();
-    if (NameListing::hasLineBreak(localName))
+    std::wstring localName = localPath.substr(localPath.find_last_of(L"\\/") + 1);
+    if (localName.find_first_of(L"\r\n") != std::wstring::npos)
         throw Poco::IOException(TextConversion::toAnsi(L"Nazwa pliku zawiera znak nowego wiersza"), 0);
 
     FtpSession session(settings.server);
-    session.loginPatiently(settings.username, settings.password);
-    if (!settings.dir.empty())
-        session.setWorkingDirectory(settings.dir);
+    session.enter(settings);
     std::string remoteName = chooseRemoteName(session, localName);
 
     FILE* opened = nullptr;
-    if (fopen_s(&opened, path.toString().c_str(), "rb") != 0 || !opened)
+    if (_wfopen_s(&opened, localPath.c_str(), L"rb") != 0 || !opened)
         throw Poco::IOException(TextConversion::toAnsi(L"Nie można otworzyć tego pliku"), 0);
     OpenFile file(opened);
     // One read of the disk per block sent; the chunks come from this buffer.
@@ -186,11 +180,16 @@ bool FtpSendThread::giveUpRequested()
     return stopRequested;
 }
 
-// The whole listing is read, so no listed name is missed, and a time-prefixed
-// name is checked against it too.
-std::string FtpSendThread::chooseRemoteName(FtpSession& session, const std::string& localName)
+// The name goes in the session's encoding, and is compared in it with the
+// names listed. The whole listing is read, so no listed name is missed, and a
+// time-prefixed name is checked against it too.
+std::string FtpSendThread::chooseRemoteName(FtpSession& session, const std::wstring& localName)
 {
-    return session.listNames().freeNameFor(localName, _time64(nullptr));
+    std::string name;
+    if (!session.nameEncoding().encode(localName, name))
+        throw Poco::IOException(TextConversion::toAnsi(
+            L"Nazwa pliku zawiera znaki spoza strony kodowej systemu, a serwer FTP nie obsługuje UTF-8"), 0);
+    return session.listNames().freeNameFor(name, _time64(nullptr));
 }
 
 void FtpSendThread::transfer(FtpSession& session, FILE* file, int64_t size, const std::string& remoteName)
@@ -198,7 +197,7 @@ void FtpSendThread::transfer(FtpSession& session, FILE* file, int64_t size, cons
     UploadStream upload(session.beginUpload(remoteName));
     UploadProgress progress(progressWindow, size);
     if (progressWindow && !stopRequested)
-        progress.begin(remoteName, localPath);
+        progress.begin(session.nameEncoding().decode(remoteName), localPath);
     int64_t sent = 0;
     bool readFailed = false;
     try {

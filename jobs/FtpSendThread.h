@@ -25,14 +25,14 @@ private:
     DWORD threadMain() override;
     bool settlePath(const wchar_t* path, HWND owner);
     void run();
-    std::string chooseRemoteName(FtpSession& session, const std::string& localName);
+    std::string chooseRemoteName(FtpSession& session, const std::wstring& localName);
     void transfer(FtpSession& session, FILE* file, int64_t size, const std::string& remoteName);
     bool giveUpRequested();
     void finishRun();
 
-    static const size_t localPathCapacity = 256;  // bytes, with the terminator
+    static const size_t maxPathLength = 32767;  // characters, as Windows' own limit
 
-    char localPath[localPathCapacity];
+    std::wstring localPath;
     HINSTANCE moduleHandle;
     HostFunctionTable* host;
     ContactRecord contact;

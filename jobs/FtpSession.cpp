@@ -35,6 +35,12 @@ void withReplyWait(Poco::Net::DialogSocket& control, const Poco::Timespan& wait,
     control.setReceiveTimeout(FtpSession::timeout);
 }
 
+std::string credential(const std::wstring& text)
+{
+    std::string inCodePage;
+    return TextConversion::toAnsiExact(text, inCodePage) ? inCodePage : TextConversion::toUtf8(text);
+}
+
 Poco::Net::StreamSocket connectBounded(const ServerAddress& address)
 {
     Poco::Net::StreamSocket socket;
@@ -107,9 +113,35 @@ bool FtpSession::endUploadPatiently(const std::function<bool()>& givingUp)
     return true;
 }
 
+void FtpSession::enter(const FtpSettings& settings)
+{
+    loginPatiently(credential(settings.username), credential(settings.password));
+    agreeOnEncoding();
+    if (settings.dir.empty())
+        return;
+    std::string dir;
+    if (!encoding.encode(settings.dir, dir))
+        throw Poco::Net::FTPException(TextConversion::toAnsi(
+            L"Katalog na serwerze zawiera znaki spoza strony kodowej systemu, a serwer FTP nie obsługuje UTF-8"));
+    setWorkingDirectory(dir);
+}
+
+// Servers take seconds to check a password on purpose (Pure-FTPd's stored
+// hashes take about 3 s, and it answers a wrong one after about 9 s).
 void FtpSession::loginPatiently(const std::string& username, const std::string& password)
 {
     withReplyWait(*_pControlSocket, loginTimeout, [&] { login(username, password); });
+}
+
+// A refused FEAT only means nothing is announced. Some servers that always
+// speak UTF-8 refuse OPTS UTF8 ON, so its answer does not matter.
+void FtpSession::agreeOnEncoding()
+{
+    std::string reply;
+    if (!isPositiveCompletion(sendCommand("FEAT", reply)) || !NameEncoding::announcesUtf8(reply))
+        return;
+    sendCommand("OPTS UTF8 ON", reply);
+    encoding = NameEncoding(true);
 }
 
 void FtpSession::quit()

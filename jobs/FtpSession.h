@@ -2,6 +2,8 @@
 // POCO's own host-and-port constructor connects without any time limit.
 #pragma once
 
+#include "jobs/FtpSettings.h"
+#include "jobs/NameEncoding.h"
 #include "jobs/NameListing.h"
 #include "jobs/ServerAddress.h"
 
@@ -28,10 +30,14 @@ public:
     // refuses, or when the listing passes NameListing's bounds.
     NameListing listNames();
 
-    // Logs in as the base does, with a longer wait for the replies: servers
-    // take seconds to check a password on purpose (Pure-FTPd's stored
-    // hashes take about 3 s, and it answers a wrong one after about 9 s).
-    void loginPatiently(const std::string& username, const std::string& password);
+    // Logs in, agrees with the server how names travel, and changes to the
+    // configured directory. The user name and password go in the code page
+    // when it holds them exactly, as they always have, else in UTF-8. Throws
+    // FTPException when the server refuses any step, or when the directory
+    // has characters that the session's encoding cannot carry.
+    void enter(const FtpSettings& settings);
+
+    const NameEncoding& nameEncoding() const { return encoding; }
 
     // Ends a sent upload. The server answers once it has stored what was
     // still in flight, which on a slow link takes longer than the session's
@@ -58,4 +64,10 @@ protected:
     // connection's peer with the port of the reply: a server behind NAT names
     // its private address in PASV. The connect is bounded by the timeout.
     Poco::Net::StreamSocket establishDataConnection(const std::string& command, const std::string& arg) override;
+
+private:
+    void loginPatiently(const std::string& username, const std::string& password);
+    void agreeOnEncoding();
+
+    NameEncoding encoding;
 };

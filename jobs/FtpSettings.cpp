@@ -8,11 +8,10 @@
 
 namespace {
 
-void refuseLineBreaks(const std::string& value)
+[[noreturn]] void refuseLineBreak()
 {
-    if (NameListing::hasLineBreak(value))
-        throw Poco::Net::FTPException(
-            TextConversion::toAnsi(L"Ustawienia serwera FTP nie mogą zawierać znaków nowego wiersza"), 0);
+    throw Poco::Net::FTPException(
+        TextConversion::toAnsi(L"Ustawienia serwera FTP nie mogą zawierać znaków nowego wiersza"), 0);
 }
 
 }
@@ -21,13 +20,17 @@ FtpSettings FtpSettings::read()
 {
     std::string host = SettingsStore::readNarrowString(SettingKeys::ftpHost);
     FtpSettings settings;
-    settings.password = SettingsStore::readNarrowString(SettingKeys::password);
-    settings.username = SettingsStore::readNarrowString(SettingKeys::username);
-    settings.dir = SettingsStore::readNarrowString(SettingKeys::dir);
+    settings.password = SettingsStore::readString(SettingKeys::password);
+    settings.username = SettingsStore::readString(SettingKeys::username);
+    settings.dir = SettingsStore::readString(SettingKeys::dir);
     if (host.empty())
         throw Poco::Net::FTPException(TextConversion::toAnsi(L"Uzupełnij adres serwera FTP w konfiguracji"), 0);
-    for (const std::string* value : {&host, &settings.password, &settings.username, &settings.dir})
-        refuseLineBreaks(*value);
+    if (NameListing::hasLineBreak(host))
+        refuseLineBreak();
+    for (const std::wstring* value : {&settings.password, &settings.username, &settings.dir}) {
+        if (value->find_first_of(L"\r\n") != std::wstring::npos)
+            refuseLineBreak();
+    }
     if (!ServerAddress::parse(host, settings.server))
         throw Poco::Net::FTPException(
             TextConversion::toAnsi(L"Niepoprawny adres serwera FTP w konfiguracji: ") + host, 0);

@@ -1,5 +1,7 @@
 // The four settings of an FTP session, read afresh for every run and checked
 // before anything is sent: a CR or LF would let a setting inject commands.
+// The user name, password and directory stay in the host's UTF-16 until the
+// session knows how the server wants them.
 #pragma once
 
 #include "jobs/ServerAddress.h"
@@ -8,9 +10,9 @@
 
 struct FtpSettings {
     ServerAddress server;
-    std::string username;
-    std::string password;
-    std::string dir;
+    std::wstring username;
+    std::wstring password;
+    std::wstring dir;
 
     // Throws Poco::Net::FTPException with a message for the user when the
     // server is empty or malformed, or any setting holds a line break.

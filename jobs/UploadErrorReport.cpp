@@ -1,5 +1,7 @@
 #include "jobs/UploadErrorReport.h"
 
+#include "plugin/TextConversion.h"
+
 #include <Poco/Exception.h>
 #include <Poco/Net/NetException.h>
 
@@ -9,9 +11,10 @@ namespace UploadErrorReport {
 
 namespace {
 
-void showBox(const char* title, const Poco::Exception& failure)
+// Replies from a UTF-8 server may carry names in UTF-8.
+void showBox(const wchar_t* title, const Poco::Exception& failure)
 {
-    MessageBoxA(nullptr, failure.displayText().c_str(), title, MB_ICONERROR);
+    MessageBoxW(nullptr, TextConversion::readable(failure.displayText()).c_str(), title, MB_ICONERROR);
 }
 
 }
@@ -23,18 +26,18 @@ void show(const std::exception_ptr& failure)
     try {
         std::rethrow_exception(failure);
     } catch (const Poco::Net::FTPException& e) {
-        showBox("Vornix - FTP Error", e);
+        showBox(L"Vornix - FTP Error", e);
     } catch (const Poco::TimeoutException& e) {
-        showBox("Vornix - Timeout", e);
+        showBox(L"Vornix - Timeout", e);
     } catch (const Poco::Net::NetException& e) {
-        showBox("Vornix - Connection Error", e);
+        showBox(L"Vornix - Connection Error", e);
     } catch (const Poco::ProtocolException& e) {
         // A server reply that breaks its bounds, not a local file's failure.
-        showBox("Vornix - FTP Error", e);
+        showBox(L"Vornix - FTP Error", e);
     } catch (const Poco::IOException& e) {
-        showBox("Vornix - I/O Error", e);
+        showBox(L"Vornix - I/O Error", e);
     } catch (const Poco::RuntimeException& e) {
-        showBox("Vornix - IRuntimeException Error", e);
+        showBox(L"Vornix - IRuntimeException Error", e);
     } catch (...) {
         MessageBoxW(nullptr, L"Uknown error occured", L"Vornix - Unknown Error", MB_ICONERROR);
     }

@@ -15,7 +15,7 @@ UploadProgress::UploadProgress(HWND window, int64_t size)
         ++barShift;
 }
 
-void UploadProgress::begin(const std::string& remoteName, const std::string& localPath)
+void UploadProgress::begin(const std::wstring& remoteName, const std::wstring& localPath)
 {
     ProgressWindow::postText(window, ProgressWindow::Caption, remoteName.c_str());
     ProgressWindow::postText(window, ProgressWindow::NameLabel, localPath.c_str());

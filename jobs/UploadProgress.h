@@ -13,7 +13,7 @@ public:
 
     // The first texts and the bar's range, then the window is shown; the
     // transfer's start time is taken after that.
-    void begin(const std::string& remoteName, const std::string& localPath);
+    void begin(const std::wstring& remoteName, const std::wstring& localPath);
     // After each chunk. The texts are posted at most every 50 ms: a post per
     // chunk would flood the messenger's window thread, which serves posted
     // messages before input, and freeze the messenger for the whole upload.

@@ -12,13 +12,28 @@ int ansiSize(const wchar_t* text, int length, BOOL* usedDefault)
     return WideCharToMultiByte(CP_ACP, flags, text, length, nullptr, 0, nullptr, usedDefault);
 }
 
-std::string convert(const wchar_t* text, int length, DWORD flags)
+std::string convert(const wchar_t* text, int length, DWORD flags, UINT codePage = CP_ACP)
 {
-    int size = WideCharToMultiByte(CP_ACP, flags, text, length, nullptr, 0, nullptr, nullptr);
+    int size = WideCharToMultiByte(codePage, flags, text, length, nullptr, 0, nullptr, nullptr);
     std::string out(size > 0 ? size : 0, '\0');
     if (size > 0)
-        WideCharToMultiByte(CP_ACP, flags, text, length, &out[0], size, nullptr, nullptr);
+        WideCharToMultiByte(codePage, flags, text, length, &out[0], size, nullptr, nullptr);
     return out;
+}
+
+// False when `flags` asks for invalid bytes to fail and some are.
+bool widen(const std::string& text, UINT codePage, DWORD flags, std::wstring& out)
+{
+    out.clear();
+    if (text.empty())
+        return true;
+    int length = static_cast<int>(text.size());
+    int size = MultiByteToWideChar(codePage, flags, text.data(), length, nullptr, 0);
+    if (size <= 0)
+        return false;
+    out.resize(size);
+    MultiByteToWideChar(codePage, flags, text.data(), length, &out[0], size);
+    return true;
 }
 
 bool isLowSurrogate(wchar_t c)
@@ -67,6 +82,33 @@ std::string toAnsiCut(const std::wstring& text, size_t maxBytes)
             return out;
         --length;
     }
+}
+
+std::string toUtf8(const std::wstring& text)
+{
+    return convert(text.data(), static_cast<int>(text.size()), 0, CP_UTF8);
+}
+
+std::wstring fromAnsi(const std::string& text)
+{
+    std::wstring out;
+    widen(text, CP_ACP, 0, out);
+    return out;
+}
+
+bool fromUtf8Exact(const std::string& text, std::wstring& out)
+{
+    std::wstring wide;
+    if (!widen(text, CP_UTF8, MB_ERR_INVALID_CHARS, wide))
+        return false;
+    out = wide;
+    return true;
+}
+
+std::wstring readable(const std::string& text)
+{
+    std::wstring out;
+    return fromUtf8Exact(text, out) ? out : fromAnsi(text);
 }
 
 }

@@ -2,34 +2,36 @@
 
 #include <commdlg.h>
 
-#include <iterator>
+#include <vector>
 
 namespace FileChoice {
 
 namespace {
-const size_t currentDirCapacity = 256;  // characters, with the terminator
+const size_t pathCapacity = 32768;  // characters, with the terminator
 }
 
-bool askForFile(HWND owner, HINSTANCE module, char* path, size_t capacity)
+bool askForFile(HWND owner, HINSTANCE module, std::wstring& path)
 {
-    path[0] = '\0';
-    // The dialog opens in the process's current directory; one too long for
-    // the buffer is left to the dialog's own choice.
-    char currentDir[currentDirCapacity] = {};
-    DWORD dirLength = GetCurrentDirectoryA(std::size(currentDir), currentDir);
-    bool haveDir = dirLength > 0 && dirLength < std::size(currentDir);
+    std::vector<wchar_t> chosen(pathCapacity);
+    // The dialog opens in the process's current directory.
+    std::vector<wchar_t> currentDir(GetCurrentDirectoryW(0, nullptr) + 1);
+    DWORD dirLength = GetCurrentDirectoryW(static_cast<DWORD>(currentDir.size()), currentDir.data());
+    bool haveDir = dirLength > 0 && dirLength < currentDir.size();
 
-    OPENFILENAMEA dialog = {};
-    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     dialog.hwndOwner = owner;
     dialog.hInstance = module;
-    dialog.lpstrFilter = "Wszystkie pliki\0*.*\0";
+    dialog.lpstrFilter = L"Wszystkie pliki\0*.*\0";
     dialog.nFilterIndex = 0;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = static_cast<DWORD>(capacity);
-    dialog.lpstrInitialDir = haveDir ? currentDir : nullptr;
+    dialog.lpstrFile = chosen.data();
+    dialog.nMaxFile = static_cast<DWORD>(chosen.size());
+    dialog.lpstrInitialDir = haveDir ? currentDir.data() : nullptr;
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    return GetOpenFileNameA(&dialog) == 1;
+    if (GetOpenFileNameW(&dialog) != 1)
+        return false;
+    path = chosen.data();
+    return true;
 }
 
 }

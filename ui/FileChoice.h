@@ -1,12 +1,12 @@
-// The standard file-open dialog, in 8-bit form.
+// The standard file-open dialog.
 #pragma once
 
 #include <windows.h>
 
-#include <cstddef>
+#include <string>
 
 namespace FileChoice {
-// True with the chosen path in `path` (emptied first); false when the user
-// cancelled or the dialog failed.
-bool askForFile(HWND owner, HINSTANCE module, char* path, size_t capacity);
+// True with the chosen path in `path`; false when the user cancelled or the
+// dialog failed. Paths up to Windows' own limit of 32767 characters.
+bool askForFile(HWND owner, HINSTANCE module, std::wstring& path);
 }
