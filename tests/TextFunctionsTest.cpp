@@ -2,6 +2,7 @@
 #include "jobs/DeleteAllSummary.h"
 #include "jobs/FtpDelAllThread.h"
 #include "jobs/LinkText.h"
+#include "jobs/NameEncoding.h"
 #include "jobs/NameListing.h"
 #include "jobs/ProgressText.h"
 #include "jobs/ServerAddress.h"
@@ -30,6 +31,30 @@ TEST(DeleteAllSummaryTest, CountsTakeThePolishPluralForms)
     EXPECT_EQ(L"Nie usunięto żadnego pliku. Pominięto 3 pliki o nazwach ze znakiem nowego wiersza, których nie "
               L"można bezpiecznie przesłać do serwera FTP.",
               DeleteAllSummary::skippedText(0, 3));
+}
+
+TEST(NameEncodingTest, Utf8OnlyWhereTheFeatReplyListsIt)
+{
+    EXPECT_TRUE(NameEncoding::announcesUtf8("211-Features:\r\n MDTM\r\n UTF8\r\n211 End"));
+    EXPECT_TRUE(NameEncoding::announcesUtf8("211-Extensions supported:\n utf8 \n211 END"));
+    EXPECT_FALSE(NameEncoding::announcesUtf8("211-Features:\r\n LANG en;UTF8\r\n UTF8X\r\n211 End"));
+    EXPECT_FALSE(NameEncoding::announcesUtf8("211 UTF8 is mentioned, not listed"));
+    EXPECT_FALSE(NameEncoding::announcesUtf8("500 FEAT not understood"));
+}
+
+// The tests run on a Polish system: the code page is Windows-1250.
+TEST(NameEncodingTest, NamesTravelInTheSessionsEncodingAndShowReadably)
+{
+    std::string out;
+    EXPECT_TRUE(NameEncoding(true).encode(L"\u017C\u6587", out));
+    EXPECT_EQ("\xC5\xBC\xE6\x96\x87", out);
+    EXPECT_TRUE(NameEncoding(false).encode(L"\u017C", out));
+    EXPECT_EQ("\xBF", out);
+    EXPECT_FALSE(NameEncoding(false).encode(L"\u6587", out));
+    EXPECT_EQ(L"\u017C\u6587", NameEncoding(true).decode("\xC5\xBC\xE6\x96\x87"));
+    // An older client's name on a UTF-8 server.
+    EXPECT_EQ(L"\u017C", NameEncoding(true).decode("\xBF"));
+    EXPECT_EQ(L"\u0139\u013D", NameEncoding(false).decode("\xC5\xBC"));
 }
 
 TEST(UrlEncode, KeepsOnlyTheUnreservedSet)
