@@ -45,7 +45,7 @@ std::wstring CommandLine::windowsPath(const std::wstring& path)
 const std::vector<std::wstring>& CommandLine::optionKeys()
 {
     static const std::vector<std::wstring> keys = {
-        L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"sendLink", L"autoClose"};
+        L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"sendLink", L"autoClose", L"tls"};
     return keys;
 }
 
@@ -113,6 +113,8 @@ void CommandLine::checkCommand() const
             std::wstring value = assignment.substr(equals + 1);
             if (isCheckBoxKey(key) && value != L"0" && value != L"1")
                 throw usageError(key + L" takes 0 or 1");
+            if (key == L"tls" && value != L"0" && value != L"1" && value != L"2")
+                throw usageError(L"tls takes the position of a choice in its list: 0, 1 or 2");
         }
     } else {
         throw usageError(L"unknown command " + command);

@@ -21,6 +21,22 @@ bool isCheckBox(HWND window)
            (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE);
 }
 
+bool isDropDownList(HWND window)
+{
+    return _wcsicmp(Text::windowClass(window).c_str(), L"ComboBox") == 0;
+}
+
+// 0 an edit box, 1 a check box, 2 a drop-down list, -1 anything else: the
+// order in which the page's controls stand for the option keys.
+int controlKind(HWND window)
+{
+    if (_wcsicmp(Text::windowClass(window).c_str(), L"Edit") == 0)
+        return 0;
+    if (isCheckBox(window))
+        return 1;
+    return isDropDownList(window) ? 2 : -1;
+}
+
 std::wstring hex(DWORD value)
 {
     wchar_t text[16];
@@ -70,8 +86,8 @@ int ScriptedCommands::info()
     return 0;
 }
 
-// The page's edit boxes and check boxes, in child order, stand for the values
-// in the order of CommandLine::optionKeys().
+// The page's edit boxes, check boxes and drop-down list, each kind in child
+// order, stand for the values in the order of CommandLine::optionKeys().
 int ScriptedCommands::options()
 {
     std::vector<OptionsService::Page> pages = parts.options.pages();
@@ -82,24 +98,28 @@ int ScriptedCommands::options()
     size_t index = size_t(own - pages.begin());
     OptionsWindow window(parts.instance, parts.mainWindow, pages);
     window.open(index);
-    std::vector<HWND> edits;
-    std::vector<HWND> checks;
+    std::vector<HWND> controls;
+    int counts[3] = {};
     for (HWND child = GetWindow(window.pageArea(index), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (_wcsicmp(Text::windowClass(child).c_str(), L"Edit") == 0)
-            edits.push_back(child);
-        else if (isCheckBox(child))
-            checks.push_back(child);
+        int kind = controlKind(child);
+        if (kind >= 0) {
+            controls.push_back(child);
+            ++counts[kind];
+        }
     }
-    if (edits.size() != 5 || checks.size() != 2) {
+    std::stable_sort(controls.begin(), controls.end(),
+                     [](HWND a, HWND b) { return controlKind(a) < controlKind(b); });
+    if (counts[0] != 5 || counts[1] != 2 || counts[2] != 1) {
         window.cancel();
-        return fail(L"the options page has " + std::to_wstring(edits.size()) + L" edit boxes and " +
-                    std::to_wstring(checks.size()) + L" check boxes, not 5 and 2");
+        return fail(L"the options page has " + std::to_wstring(counts[0]) + L" edit boxes, " +
+                    std::to_wstring(counts[1]) + L" check boxes and " + std::to_wstring(counts[2]) +
+                    L" drop-down lists, not 5, 2 and 1");
     }
     if (commandLine.commandArguments.empty()) {
-        printPage(edits, checks);
+        printPage(controls);
         window.cancel();
     } else {
-        fillPage(edits, checks);
+        fillPage(controls);
         window.ok();
     }
     return 0;
@@ -155,29 +175,34 @@ int ScriptedCommands::fail(const std::wstring& message)
     return 1;
 }
 
-void ScriptedCommands::printPage(const std::vector<HWND>& edits, const std::vector<HWND>& checks)
+// A check box shows as 0 or 1, a drop-down list as the position of its choice.
+void ScriptedCommands::printPage(const std::vector<HWND>& controls)
 {
     const std::vector<std::wstring>& keys = CommandLine::optionKeys();
-    for (size_t i = 0; i < edits.size(); ++i)
-        parts.transcript.line(keys[i] + L"=" + Text::windowText(edits[i]));
-    for (size_t i = 0; i < checks.size(); ++i) {
-        bool checked = SendMessageW(checks[i], BM_GETCHECK, 0, 0) == BST_CHECKED;
-        parts.transcript.line(keys[edits.size() + i] + (checked ? L"=1" : L"=0"));
+    for (size_t i = 0; i < controls.size(); ++i) {
+        std::wstring value = Text::windowText(controls[i]);
+        if (isCheckBox(controls[i]))
+            value = SendMessageW(controls[i], BM_GETCHECK, 0, 0) == BST_CHECKED ? L"1" : L"0";
+        else if (isDropDownList(controls[i]))
+            value = std::to_wstring(SendMessageW(controls[i], CB_GETCURSEL, 0, 0));
+        parts.transcript.line(keys[i] + L"=" + value);
     }
 }
 
 // WM_SETTEXT rather than keystrokes: a box without ES_AUTOHSCROLL takes typing
 // only as far as it is wide, and long values must arrive whole.
-void ScriptedCommands::fillPage(const std::vector<HWND>& edits, const std::vector<HWND>& checks)
+void ScriptedCommands::fillPage(const std::vector<HWND>& controls)
 {
     const std::vector<std::wstring>& keys = CommandLine::optionKeys();
     for (const std::wstring& assignment : commandLine.commandArguments) {
         size_t equals = assignment.find(L'=');
         std::wstring value = assignment.substr(equals + 1);
-        size_t slot = size_t(std::find(keys.begin(), keys.end(), assignment.substr(0, equals)) - keys.begin());
-        if (slot < edits.size())
-            SendMessageW(edits[slot], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
+        HWND control = controls[size_t(std::find(keys.begin(), keys.end(), assignment.substr(0, equals)) - keys.begin())];
+        if (isCheckBox(control))
+            SendMessageW(control, BM_SETCHECK, value == L"1" ? BST_CHECKED : BST_UNCHECKED, 0);
+        else if (isDropDownList(control))
+            SendMessageW(control, CB_SETCURSEL, std::stoi(value), 0);
         else
-            SendMessageW(checks[slot - edits.size()], BM_SETCHECK, value == L"1" ? BST_CHECKED : BST_UNCHECKED, 0);
+            SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
     }
 }

@@ -42,8 +42,8 @@ private:
     int clean();
     int pick(const std::wstring& menu, const std::wstring& submenu, const std::wstring& caption, ContactRecord* contact);
     int fail(const std::wstring& message);
-    void printPage(const std::vector<HWND>& edits, const std::vector<HWND>& checks);
-    void fillPage(const std::vector<HWND>& edits, const std::vector<HWND>& checks);
+    void printPage(const std::vector<HWND>& controls);
+    void fillPage(const std::vector<HWND>& controls);
 
     const CommandLine& commandLine;
     Parts parts;

@@ -59,7 +59,7 @@ void FtpDelAllThread::run()
 {
     FtpSettings settings = FtpSettings::read();
     FtpSession session(settings.server);
-    session.enter(settings);
+    session.enter(settings, CertificateTrust(settings.server, CertificateTrust::askInBox));
     NameListing listing = session.listNames();
     size_t deleted = deleteListed(session, listing.names());
     session.quit();

@@ -149,7 +149,7 @@ void FtpSendThread::run()
         throw Poco::IOException(TextConversion::toAnsi(L"Nazwa pliku zawiera znak nowego wiersza"), 0);
 
     FtpSession session(settings.server);
-    session.enter(settings);
+    session.enter(settings, CertificateTrust(settings.server, CertificateTrust::askInBox));
     std::string remoteName = chooseRemoteName(session, localName);
 
     FILE* opened = nullptr;

@@ -5,6 +5,9 @@
 #include <Poco/Net/DialogSocket.h>
 #include <Poco/Net/FTPClientSession.h>
 #include <Poco/Net/NetException.h>
+#include <Poco/Net/SSLException.h>
+#include <Poco/Net/SecureStreamSocket.h>
+#include <Poco/Net/SecureStreamSocketImpl.h>
 #include <Poco/Net/SocketAddress.h>
 #include <Poco/Net/SocketStream.h>
 #include <Poco/Net/StreamSocketImpl.h>
@@ -17,6 +20,7 @@ const Poco::Timespan FtpSession::timeout(5, 0);
 const Poco::Timespan FtpSession::finalReplyTimeout(120, 0);
 const Poco::Timespan FtpSession::givingUpInterval(0, 100000);
 const Poco::Timespan FtpSession::loginTimeout(30, 0);
+const Poco::Timespan FtpSession::drainTimeout(1, 0);
 
 namespace {
 
@@ -53,13 +57,36 @@ Poco::Net::StreamSocket connectBounded(const ServerAddress& address)
 // The base reads no welcome (it would wait up to its 30-second default); the
 // welcome is read here once the session's own timeout is set.
 FtpSession::FtpSession(const ServerAddress& address)
-    : Poco::Net::FTPClientSession(connectBounded(address), false)
+    : Poco::Net::FTPClientSession(connectBounded(address), false), serverHost(address.host)
 {
     setTimeout(timeout);
     std::string response;
     int status = _pControlSocket->receiveStatusMessage(response);
     if (!isPositiveCompletion(status))
         throw Poco::Net::FTPException("Cannot receive status message", response, status);
+}
+
+// With WhenOffered only a refusal of AUTH TLS itself (a 5xx reply) leaves
+// the session in clear text; once the server agreed, every failure throws.
+void FtpSession::startTls(TlsMode mode, const CertificateTrust& trust)
+{
+    if (mode == TlsMode::Off)
+        return;
+    std::string response;
+    int status = sendCommand("AUTH", "TLS", response);
+    if (!isPositiveCompletion(status)) {
+        if (mode == TlsMode::WhenOffered && isPermanentNegative(status))
+            return;
+        throw Poco::Net::FTPException(
+            TextConversion::toAnsi(L"Serwer nie zgodził się na szyfrowanie (AUTH TLS)"), response, status);
+    }
+    tls = std::make_unique<TlsContext>(serverHost);
+    Poco::Net::SecureStreamSocket secure =
+        Poco::Net::SecureStreamSocket::attach(*_pControlSocket, tls->serverName(), tls->context());
+    *_pControlSocket = secure;
+    Poco::Net::X509Certificate certificate = secure.peerCertificate();
+    trust.approve(certificate, tls->verificationError());
+    acceptedFingerprint = CertificateTrust::fingerprint(certificate);
 }
 
 NameListing FtpSession::listNames()
@@ -85,7 +112,39 @@ Poco::Net::StreamSocket FtpSession::establishDataConnection(const std::string& c
     int status = sendCommand(command, arg, response);
     if (!isPositivePreliminary(status))
         throw Poco::Net::FTPException(command + " command failed", response, status);
-    return socket;
+    return tls ? secureDataConnection(socket) : socket;
+}
+
+// Servers that insist on the control connection's session (vsftpd by
+// default) refuse a data connection that does not resume it; one that makes
+// a full handshake must show the same certificate the user accepted.
+Poco::Net::StreamSocket FtpSession::secureDataConnection(const Poco::Net::StreamSocket& socket)
+{
+    auto control = dynamic_cast<Poco::Net::SecureStreamSocketImpl*>(_pControlSocket->impl());
+    if (!control)
+        throw Poco::Net::SSLException("The control connection is not secure");
+    Poco::Net::SecureStreamSocket secure = Poco::Net::SecureStreamSocket::attach(
+        socket, tls->serverName(), tls->context(), control->currentSession());
+    if (CertificateTrust::fingerprint(secure.peerCertificate()) != acceptedFingerprint)
+        throw Poco::Net::CertificateValidationException("The data connection shows another certificate");
+    return secure;
+}
+
+// TLS 1.3 servers send session tickets on the data connection too; closing
+// it with them unread would reset it. The server has answered by now, so
+// what is left comes at once, up to its own close_notify.
+void FtpSession::drainSecureData()
+{
+    Poco::Net::SocketImpl* data = _pDataStream ? _pDataStream->rdbuf()->socketImpl() : nullptr;
+    if (!dynamic_cast<Poco::Net::SecureStreamSocketImpl*>(data))
+        return;
+    char buffer[4096];
+    try {
+        data->setReceiveTimeout(drainTimeout);
+        while (data->receiveBytes(buffer, sizeof(buffer)) > 0) {
+        }
+    } catch (const Poco::Exception&) {
+    }
 }
 
 void FtpSession::endUploadAbruptly()
@@ -95,9 +154,10 @@ void FtpSession::endUploadAbruptly()
     endUpload();
 }
 
-// The end of the file is sent with a half close; the socket itself stays
-// until the answer, so that a reset can still discard what waits in its
-// buffers. Once the answer is there it is read with the session's timeout.
+// The end of the file is sent with a half close (over TLS, close_notify and
+// a half close); the socket itself stays until the answer, so that a reset
+// can still discard what waits in its buffers. Once the answer is there it
+// is read with the session's timeout.
 bool FtpSession::endUploadPatiently(const std::function<bool()>& givingUp)
 {
     if (_pDataStream)
@@ -109,13 +169,17 @@ bool FtpSession::endUploadPatiently(const std::function<bool()>& givingUp)
         if (waitStarted.isElapsed(finalReplyTimeout.totalMicroseconds()))
             throw Poco::TimeoutException("No answer to the end of the upload");
     }
+    drainSecureData();
     endUpload();
     return true;
 }
 
-void FtpSession::enter(const FtpSettings& settings)
+void FtpSession::enter(const FtpSettings& settings, const CertificateTrust& trust)
 {
+    startTls(settings.tls, trust);
     loginPatiently(credential(settings.username), credential(settings.password));
+    if (tls)
+        protectDataConnections();
     agreeOnEncoding();
     if (settings.dir.empty())
         return;
@@ -131,6 +195,18 @@ void FtpSession::enter(const FtpSettings& settings)
 void FtpSession::loginPatiently(const std::string& username, const std::string& password)
 {
     withReplyWait(*_pControlSocket, loginTimeout, [&] { login(username, password); });
+}
+
+void FtpSession::protectDataConnections()
+{
+    for (const char* command : {"PBSZ 0", "PROT P"}) {
+        std::string response;
+        int status = sendCommand(command, response);
+        if (!isPositiveCompletion(status))
+            throw Poco::Net::FTPException(
+                TextConversion::toAnsi(L"Serwer nie zgodził się na szyfrowanie połączeń danych: ") + command,
+                response, status);
+    }
 }
 
 // A refused FEAT only means nothing is announced. Some servers that always

@@ -1,16 +1,22 @@
 // An FTP session whose connect and welcome are bounded by its timeout too:
 // POCO's own host-and-port constructor connects without any time limit.
+// With explicit TLS (AUTH TLS) its control and data connections are both
+// protected, or the session fails: it never falls back to clear text once
+// the server agreed to TLS.
 #pragma once
 
+#include "jobs/CertificateTrust.h"
 #include "jobs/FtpSettings.h"
 #include "jobs/NameEncoding.h"
 #include "jobs/NameListing.h"
 #include "jobs/ServerAddress.h"
+#include "jobs/TlsContext.h"
 
 #include <Poco/Net/FTPClientSession.h>
 #include <Poco/Timespan.h>
 
 #include <functional>
+#include <memory>
 
 class FtpSession : public Poco::Net::FTPClientSession {
 public:
@@ -18,6 +24,7 @@ public:
     static const Poco::Timespan finalReplyTimeout;  // 120 seconds
     static const Poco::Timespan givingUpInterval;   // 100 ms
     static const Poco::Timespan loginTimeout;       // 30 seconds
+    static const Poco::Timespan drainTimeout;       // 1 second
 
     // Throws Poco::TimeoutException when the server does not accept or greet
     // in time, FTPException when it greets with a refusal, NetException when
@@ -30,12 +37,18 @@ public:
     // refuses, or when the listing passes NameListing's bounds.
     NameListing listNames();
 
-    // Logs in, agrees with the server how names travel, and changes to the
-    // configured directory. The user name and password go in the code page
-    // when it holds them exactly, as they always have, else in UTF-8. Throws
-    // FTPException when the server refuses any step, or when the directory
-    // has characters that the session's encoding cannot carry.
-    void enter(const FtpSettings& settings);
+    // Starts TLS as the settings ask, logs in, agrees with the server how
+    // names travel, and changes to the configured directory. Nothing of the
+    // login is sent before TLS and the certificate are settled (`trust`
+    // decides on a certificate Windows does not vouch for); over TLS the
+    // data connections are protected too (PBSZ 0, PROT P). The user name and
+    // password go in the code page when it holds them exactly, as they
+    // always have, else in UTF-8. Throws FTPException when the server
+    // refuses any step (AUTH TLS too, unless TLS is only wanted when
+    // offered and the server does not know it), or when the directory has
+    // characters that the session's encoding cannot carry; SSLException (a
+    // NetException) when TLS fails or the certificate is refused.
+    void enter(const FtpSettings& settings, const CertificateTrust& trust);
 
     const NameEncoding& nameEncoding() const { return encoding; }
 
@@ -45,8 +58,10 @@ public:
     // the user may still take the file back: the data connection is only
     // half closed, and `givingUp` is asked every givingUpInterval. Returns
     // false when it says yes first; the upload is then left open for
-    // endUploadAbruptly. Throws FTPException when the server refuses the
-    // file, TimeoutException when no answer comes in time.
+    // endUploadAbruptly. Over TLS the end is the close_notify alert, and
+    // what the server still sent is read before the data connection closes.
+    // Throws FTPException when the server refuses the file,
+    // TimeoutException when no answer comes in time.
     bool endUploadPatiently(const std::function<bool()>& givingUp);
 
     // Ends an upload that is given up: the data connection is reset rather
@@ -63,11 +78,20 @@ protected:
     // Passive, as the base's, but the data connection goes to the control
     // connection's peer with the port of the reply: a server behind NAT names
     // its private address in PASV. The connect is bounded by the timeout.
+    // Over TLS the data connection resumes the control connection's TLS
+    // session and must show the accepted certificate.
     Poco::Net::StreamSocket establishDataConnection(const std::string& command, const std::string& arg) override;
 
 private:
+    void startTls(TlsMode mode, const CertificateTrust& trust);
     void loginPatiently(const std::string& username, const std::string& password);
+    void protectDataConnections();
     void agreeOnEncoding();
+    Poco::Net::StreamSocket secureDataConnection(const Poco::Net::StreamSocket& socket);
+    void drainSecureData();
 
     NameEncoding encoding;
+    std::string serverHost;
+    std::unique_ptr<TlsContext> tls;
+    std::string acceptedFingerprint;
 };

@@ -14,6 +14,17 @@ namespace {
         TextConversion::toAnsi(L"Ustawienia serwera FTP nie mogą zawierać znaków nowego wiersza"), 0);
 }
 
+// A value the options page never stores counts as never saved.
+TlsMode readTlsMode()
+{
+    SettingRead stored = SettingsStore::readInt(SettingKeys::tls);
+    if (stored.value == static_cast<int32_t>(TlsMode::Required))
+        return TlsMode::Required;
+    if (stored.value == static_cast<int32_t>(TlsMode::Off))
+        return TlsMode::Off;
+    return TlsMode::WhenOffered;
+}
+
 }
 
 FtpSettings FtpSettings::read()
@@ -34,5 +45,6 @@ FtpSettings FtpSettings::read()
     if (!ServerAddress::parse(host, settings.server))
         throw Poco::Net::FTPException(
             TextConversion::toAnsi(L"Niepoprawny adres serwera FTP w konfiguracji: ") + host, 0);
+    settings.tls = readTlsMode();
     return settings;
 }

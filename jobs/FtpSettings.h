@@ -1,4 +1,4 @@
-// The four settings of an FTP session, read afresh for every run and checked
+// The settings of an FTP session, read afresh for every run and checked
 // before anything is sent: a CR or LF would let a setting inject commands.
 // The user name, password and directory stay in the host's UTF-16 until the
 // session knows how the server wants them.
@@ -8,8 +8,12 @@
 
 #include <string>
 
+// The stored values of SettingKeys::tls.
+enum class TlsMode { WhenOffered = 0, Required = 1, Off = 2 };
+
 struct FtpSettings {
     ServerAddress server;
+    TlsMode tls = TlsMode::WhenOffered;
     std::wstring username;
     std::wstring password;
     std::wstring dir;

@@ -1,4 +1,4 @@
-// The plug-in's seven settings, kept by the host's settings service in the
+// The plug-in's settings, kept by the host's settings service in the
 // plug-in's own configuration file. One handle serves the whole load.
 #pragma once
 
@@ -17,6 +17,12 @@ constexpr const wchar_t* httpHost = L"cfg/Vornix/httpHost";
 // configuration files already hold, though ticked means links are not sent.
 constexpr const wchar_t* linksOnlyShown = L"cfg/Vornix/sendLink";  // links are shown, not sent to the contact
 constexpr const wchar_t* autoClose = L"cfg/Vornix/autoClose";      // the progress window closes after an upload
+// An integer: 0 (also when never saved) TLS when the server offers it, 1 TLS
+// required, 2 no TLS.
+constexpr const wchar_t* tls = L"cfg/Vornix/tls";
+// Followed by "host:port": the SHA-256 fingerprint of the certificate the
+// user chose to trust for that server.
+constexpr const wchar_t* certificatePinPrefix = L"cfg/Vornix/certificatePin/";
 }
 
 struct SettingRead {

@@ -12,7 +12,7 @@ import sys
 import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler, DTPHandler
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler, DTPHandler, TLS_DTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -40,6 +40,8 @@ def parse_args():
                    help="a welcome of continuation lines, or a name listing, that never ends")
     p.add_argument("--drop-upload-after", type=int, default=0,
                    help="close the data connection of a STOR after this many bytes")
+    p.add_argument("--tls", metavar="PEM", help="offer TLS (AUTH TLS) with this certificate and key; "
+                   "not together with --throttle")
     return p.parse_args()
 
 
@@ -85,7 +87,12 @@ def main():
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
 
-    class Dtp(ThrottledDTPHandler if args.throttle else DTPHandler):
+    if args.tls:
+        dtp_base, control_base = TLS_DTPHandler, TLS_FTPHandler
+    else:
+        dtp_base, control_base = ThrottledDTPHandler if args.throttle else DTPHandler, FTPHandler
+
+    class Dtp(dtp_base):
         read_limit = args.throttle or 0
         write_limit = args.throttle or 0
         # One read per 50 ms slice at most, so slow rates hold too.
@@ -98,7 +105,8 @@ def main():
                 self._resp = ("426 Connection closed; transfer aborted.", lambda *ignored: None)
                 self.close()
 
-        handle_read_event = handle_read  # the base binds the event to its own handle_read
+        if not args.tls:  # TLS handles the event itself, for its handshake
+            handle_read_event = handle_read  # the base binds the event to its own handle_read
 
         def _throttle_bandwidth(self, len_chunk, max_speed):
             """The rate in 50 ms slices. pyftpdlib's own throttle takes a whole
@@ -119,8 +127,9 @@ def main():
         def _resume(self):
             self.add_channel(events=self.ioloop.READ if self.receive else self.ioloop.WRITE)
 
-    class Handler(FTPHandler):
+    class Handler(control_base):
         dtp_handler = Dtp
+        certfile = args.tls
         passive_ports = range(30000, 30500)
         # Names pass as the bytes the client sent (Windows-1250 from a Polish system).
         unicode_errors = "surrogateescape"

@@ -162,7 +162,8 @@ TEST_F(LoadedDll, ExportsExactlyTheThreeEntryPoints)
 TEST_F(LoadedDll, ImportsOnlyWindowsSystemLibraries)
 {
     const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll", "comdlg32.dll",
-        "comctl32.dll", "ws2_32.dll", "iphlpapi.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll"};
+        "comctl32.dll", "ws2_32.dll", "iphlpapi.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll",
+        "crypt32.dll"};
     const IMAGE_DATA_DIRECTORY& dir = directory(module, IMAGE_DIRECTORY_ENTRY_IMPORT);
     ASSERT_NE(0u, dir.VirtualAddress);
     std::vector<std::string> imported;

@@ -74,14 +74,16 @@ TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
     host.texts[SettingKeys::ftpHost] = L"ftp.example.org";
     host.texts[SettingKeys::password] = L"tajne";
     host.integers[SettingKeys::linksOnlyShown] = 0;
+    host.integers[SettingKeys::tls] = 2;
     EXPECT_EQ(0, send(OptionsPageSave));
     EXPECT_EQ(nullptr, pluginState.optionsControls);
     EXPECT_EQ(0, childCount());
 
     std::vector<std::wstring> calls = setCalls();
-    ASSERT_EQ(14u, calls.size());
-    const wchar_t* keys[] = {L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"sendLink", L"autoClose"};
-    for (int i = 0; i < 7; ++i) {
+    ASSERT_EQ(16u, calls.size());
+    const wchar_t* keys[] = {L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"sendLink", L"autoClose",
+                             L"tls"};
+    for (int i = 0; i < 8; ++i) {
         EXPECT_NE(std::wstring::npos, calls[2 * i].find(std::wstring(L"key=cfg/Vornix/") + keys[i])) << calls[2 * i];
         EXPECT_EQ(L"write", calls[2 * i + 1]);
     }
@@ -90,6 +92,7 @@ TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
     EXPECT_EQ(L"", host.texts[SettingKeys::dir]);
     EXPECT_EQ(0, host.integers[SettingKeys::linksOnlyShown]);
     EXPECT_EQ(1, host.integers[SettingKeys::autoClose]);
+    EXPECT_EQ(2, host.integers[SettingKeys::tls]);
 }
 
 TEST_F(OptionsPageTest, CancelAndUnknownCodesWriteNothing)
@@ -100,7 +103,7 @@ TEST_F(OptionsPageTest, CancelAndUnknownCodesWriteNothing)
     for (DWORD action : {4u, 6u, 0u, 99u}) {
         send(action);
         ASSERT_NE(nullptr, pluginState.optionsControls) << action;
-        EXPECT_EQ(12, childCount());
+        EXPECT_EQ(14, childCount());
     }
     EXPECT_TRUE(setCalls().empty());
 }
@@ -136,6 +139,10 @@ TEST_F(OptionsPageTest, WindowsAreMadeFilledShownAndHidden)
     EXPECT_TRUE(GetWindowLongW(controls->windows[OptionsPageControls::PasswordEdit], GWL_STYLE) & ES_PASSWORD);
     EXPECT_EQ(BST_CHECKED, SendMessageW(controls->windows[OptionsPageControls::LinksOnlyShownCheck], BM_GETCHECK, 0, 0));
     EXPECT_EQ(BST_UNCHECKED, SendMessageW(controls->windows[OptionsPageControls::AutoCloseCheck], BM_GETCHECK, 0, 0));
+    // Never saved: TLS when the server offers it, the first of three choices.
+    HWND tls = controls->windows[OptionsPageControls::TlsList];
+    EXPECT_EQ(3, SendMessageW(tls, CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(0, SendMessageW(tls, CB_GETCURSEL, 0, 0));
 
     send(OptionsPageHide);
     EXPECT_FALSE(IsWindowVisible(link));
@@ -149,8 +156,10 @@ TEST_F(OptionsPageTest, LongTextIsSavedCutTo255)
     send(OptionsPageShow);
     std::wstring typed(300, L'x');
     SetWindowTextW(pluginState.optionsControls->windows[OptionsPageControls::DirEdit], typed.c_str());
+    SendMessageW(pluginState.optionsControls->windows[OptionsPageControls::TlsList], CB_SETCURSEL, 1, 0);
     send(OptionsPageSave);
     EXPECT_EQ(std::wstring(255, L'x'), host.texts[SettingKeys::dir]);
+    EXPECT_EQ(1, host.integers[SettingKeys::tls]);
 }
 
 TEST_F(OptionsPageTest, ClosedStoreStartsEmptyAndTickedAndSavesNothing)

@@ -17,12 +17,20 @@ typedef OptionsPageControls Controls;
 const wchar_t* const editKeys[] = {SettingKeys::ftpHost, SettingKeys::username, SettingKeys::password,
                                    SettingKeys::dir, SettingKeys::httpHost};
 
-// Labels and edit boxes pair up, then the two check boxes: the order in which
-// the page sets fonts, shows, hides and destroys its windows.
+// Labels and edit boxes pair up, then the two check boxes and the TLS list:
+// the order in which the page sets fonts, shows, hides and destroys its windows.
 const int pairedOrder[] = {Controls::FtpHostLabel, Controls::FtpHostEdit, Controls::UsernameLabel,
                            Controls::UsernameEdit, Controls::PasswordLabel, Controls::PasswordEdit,
                            Controls::DirLabel, Controls::DirEdit, Controls::HttpHostLabel,
-                           Controls::HttpHostEdit, Controls::LinksOnlyShownCheck, Controls::AutoCloseCheck};
+                           Controls::HttpHostEdit, Controls::LinksOnlyShownCheck, Controls::AutoCloseCheck,
+                           Controls::TlsLabel, Controls::TlsList};
+
+// In the order of the stored values of SettingKeys::tls.
+const wchar_t* const tlsChoices[] = {
+    L"Szyfruj (TLS), jeśli serwer to umożliwia; jeśli nie, łącz bez szyfrowania",
+    L"Wymagaj szyfrowania (TLS); bez niego nie łącz się",
+    L"Nie szyfruj: hasło i pliki jawnym tekstem",
+};
 
 struct ControlLayout {
     int slot;
@@ -41,6 +49,7 @@ const int editTextCapacity = 256;  // characters saved of an edit box, with the 
 const DWORD labelStyle = WS_CHILD | WS_VISIBLE;
 const DWORD editStyle = labelStyle | WS_BORDER;
 const DWORD checkStyle = labelStyle | BS_AUTOCHECKBOX;
+const DWORD listStyle = labelStyle | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
 
 const ControlLayout controlLayouts[] = {
     {Controls::FtpHostLabel, L"STATIC", L"Host ftp:", labelStyle, 0, 0, 0, 24, 0},
@@ -58,6 +67,8 @@ const ControlLayout controlLayouts[] = {
      264, 0, 18, 5},
     {Controls::AutoCloseCheck, L"BUTTON", L"Automatycznie zamykaj okno postępu po wysłaniu pliku", checkStyle,
      0, 288, 0, 18, 5},
+    {Controls::TlsLabel, L"STATIC", L"Szyfrowanie połączenia z serwerem FTP:", labelStyle, 0, 318, 0, 24, 0},
+    {Controls::TlsList, L"COMBOBOX", L"", listStyle, 0, 342, 0, 120, 6},
 };
 
 // Writes the text and its terminator only: the rest of the buffer is the host's.
@@ -70,6 +81,15 @@ void tickFromSetting(HWND box, const wchar_t* key)
 {
     if (SettingsStore::readFlag(key))
         SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+}
+
+void fillTlsList(HWND list)
+{
+    for (const wchar_t* choice : tlsChoices)
+        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+    SettingRead stored = SettingsStore::readInt(SettingKeys::tls);
+    bool known = stored.value >= 0 && stored.value < static_cast<int32_t>(std::size(tlsChoices));
+    SendMessageW(list, CB_SETCURSEL, known ? stored.value : 0, 0);
 }
 
 int checkValue(HWND box)
@@ -137,6 +157,7 @@ OptionsPageControls* OptionsPage::createControls(HWND parent, HINSTANCE module, 
         SendMessageW(controls->windows[slot], WM_SETFONT, font, TRUE);
     tickFromSetting(controls->windows[Controls::LinksOnlyShownCheck], SettingKeys::linksOnlyShown);
     tickFromSetting(controls->windows[Controls::AutoCloseCheck], SettingKeys::autoClose);
+    fillTlsList(controls->windows[Controls::TlsList]);
     return controls;
 }
 
@@ -161,6 +182,8 @@ void OptionsPage::saveControls(OptionsPageControls* controls)
     }
     SettingsStore::writeInt(SettingKeys::linksOnlyShown, checkValue(controls->windows[Controls::LinksOnlyShownCheck]));
     SettingsStore::writeInt(SettingKeys::autoClose, checkValue(controls->windows[Controls::AutoCloseCheck]));
+    LRESULT tls = SendMessageW(controls->windows[Controls::TlsList], CB_GETCURSEL, 0, 0);
+    SettingsStore::writeInt(SettingKeys::tls, tls == CB_ERR ? 0 : static_cast<int32_t>(tls));
 }
 
 void OptionsPage::destroyControls(OptionsPageControls* controls)

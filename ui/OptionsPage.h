@@ -1,5 +1,5 @@
-// The plug-in's page in the host's options window: five labelled edit boxes
-// and two check boxes over the seven settings.
+// The plug-in's page in the host's options window: five labelled edit boxes,
+// two check boxes and a labelled drop-down list of the three TLS choices.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,7 @@ struct OptionsPageControls {
     enum Slot {
         FtpHostEdit, UsernameEdit, PasswordEdit, DirEdit, HttpHostEdit,
         FtpHostLabel, UsernameLabel, PasswordLabel, DirLabel, HttpHostLabel,
-        LinksOnlyShownCheck, AutoCloseCheck,
+        LinksOnlyShownCheck, AutoCloseCheck, TlsLabel, TlsList,
         Count
     };
     HWND windows[Count];

@@ -176,11 +176,13 @@ class FtpServer(ServedFolder):
 class ConfiguredServer(ServedFolder):
     """A server started in the foreground from its file in servers/, serving
     a home folder owned by its account to USER with PASSWORD; THROTTLE bytes
-    per second for transfers when given."""
+    per second for transfers when given. With CERTIFICATE (a PEM file of a
+    certificate and its key) the server requires TLS, as hosting does."""
 
-    def __init__(self, workdir, throttle=0):
+    def __init__(self, workdir, throttle=0, certificate=None):
         self.work = os.path.join(workdir, self.name)
         self.root = os.path.join(self.work, "home")
+        self.certificate = certificate
         os.makedirs(self.root)
         shutil.chown(self.root, self.account)
         with open(os.path.join(self.work, "stderr"), "wb") as errors:
@@ -189,6 +191,13 @@ class ConfiguredServer(ServedFolder):
 
     def fill(self, template, **values):
         return configure(template, os.path.join(self.work, template), work=self.work, home=self.root, **values)
+
+    def tls_lines(self, template):
+        """The lines that turn TLS on, from the file TEMPLATE in servers/."""
+        if not self.certificate:
+            return ""
+        with open(self.fill(template, certificate=self.certificate)) as f:
+            return f.read()
 
 
 class ProFtpd(ConfiguredServer):
@@ -213,7 +222,7 @@ class PureFtpd(ConfiguredServer):
                         "-m"], input=("%s\n%s\n" % (PASSWORD, PASSWORD)).encode(), check=True,
                        stdout=subprocess.DEVNULL)
         rate = "-T %d:%d" % (throttle // 1024, throttle // 1024) if throttle else ""
-        with open(self.fill("pure-ftpd.args", throttle=rate)) as f:
+        with open(self.fill("pure-ftpd.args", throttle=rate, tls=self.tls_lines("pure-ftpd-tls.args"))) as f:
             options = [line for line in f.read().splitlines() if line and not line.startswith("#")]
         return [os.path.join(UNPACKED, "usr/sbin/pure-ftpd")] + [word for line in options for word in line.split()]
 
@@ -225,14 +234,16 @@ class Vsftpd(ConfiguredServer):
     def command(self, throttle):
         os.makedirs(os.path.join(self.work, "empty"))
         rate = "local_max_rate=%d" % throttle if throttle else ""
-        return ["vsftpd", self.fill("vsftpd.conf", throttle=rate)]
+        return ["vsftpd", self.fill("vsftpd.conf", throttle=rate, tls=self.tls_lines("vsftpd-tls.conf"))]
 
 
 class Pyftpdlib(FtpServer):
-    """The scriptable server with pyftpdlib's own handling of names."""
+    """The scriptable server with pyftpdlib's own handling of names; TLS
+    offered, not required, with CERTIFICATE."""
 
-    def __init__(self, workdir, throttle=0):
-        super().__init__(workdir, "--utf8-names", *(["--throttle", str(throttle)] if throttle else []))
+    def __init__(self, workdir, throttle=0, certificate=None):
+        super().__init__(workdir, "--utf8-names", *(["--throttle", str(throttle)] if throttle else []),
+                         *(["--tls", certificate] if certificate else []))
 
 
 FTP_SERVERS = {"pyftpdlib": Pyftpdlib, "proftpd": ProFtpd, "pure-ftpd": PureFtpd, "vsftpd": Vsftpd}
@@ -253,6 +264,63 @@ class WebServer(ServedFolder):
                                          "-e", os.path.join(work, "nginx-error.log")],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for_port(80)
+
+
+class TestCertificates:
+    """A test CA and server certificates made with the openssl command in a
+    folder of their own, which the servers' accounts can read; each server's
+    PEM file holds its key too."""
+
+    def __init__(self):
+        self.folder = tempfile.mkdtemp(prefix="vornix-tls-")
+        os.chmod(self.folder, 0o755)
+        self.ca = self.make("ca", "Vornix Test CA", None, extensions=["basicConstraints=critical,CA:TRUE"])
+
+    def close(self):
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def path(self, name, suffix=".pem"):
+        return os.path.join(self.folder, name + suffix)
+
+    def make(self, name, common_name, signer, extensions=()):
+        """Certificate NAME for COMMON_NAME, signed by SIGNER (a name made
+        before) or by itself; returns its PEM file."""
+        key, certificate = self.path(name, ".key"), self.path(name, ".crt")
+        request = ["openssl", "req", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-subj", "/CN=" + common_name,
+                   "-days", "30"] + [word for extension in extensions for word in ("-addext", extension)]
+        if signer:
+            subprocess.run(request + ["-out", certificate + ".csr"], check=True, stderr=subprocess.DEVNULL)
+            subprocess.run(["openssl", "x509", "-req", "-in", certificate + ".csr", "-CA", self.path(signer, ".crt"),
+                            "-CAkey", self.path(signer, ".key"), "-copy_extensions", "copy", "-days", "30",
+                            "-out", certificate], check=True, stderr=subprocess.DEVNULL)
+        else:
+            subprocess.run(request + ["-x509", "-out", certificate], check=True, stderr=subprocess.DEVNULL)
+        with open(self.path(name), "w") as pem:
+            for part in (certificate, key):
+                with open(part) as f:
+                    pem.write(f.read())
+        os.chmod(self.path(name), 0o644)
+        return self.path(name)
+
+    def server(self, name, san="IP:127.0.0.1", signer="ca"):
+        return self.make(name, name, signer, extensions=["subjectAltName=" + san])
+
+    def fingerprint(self, pem):
+        """The SHA-256 fingerprint as the plug-in shows it: AB:CD:..."""
+        out = subprocess.run(["openssl", "x509", "-in", pem, "-noout", "-fingerprint", "-sha256"], check=True,
+                             capture_output=True, text=True).stdout
+        return out.strip().split("=", 1)[1]
+
+    def trust_ca(self, wine):
+        """Adds the test CA to the Wine prefix's root store, as a company
+        policy adds its own root."""
+        der = self.path("ca", ".der")
+        subprocess.run(["openssl", "x509", "-in", self.path("ca", ".crt"), "-outform", "DER", "-out", der], check=True)
+        result = subprocess.run([os.path.join(ROOT, "cmake", "wine-run"), os.path.join(BIN, "add-root-certificate.exe"),
+                                 windows_path(der)], env=wine.env(), stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if result.returncode != 0:
+            raise RuntimeError("the test CA was not added to the root store")
 
 
 def primary_group(account):
@@ -307,9 +375,9 @@ class EndToEndTest(unittest.TestCase):
         self.servers.append(server)
         return server
 
-    def start_ftp(self, kind, throttle=0):
+    def start_ftp(self, kind, throttle=0, certificate=None):
         """The FTP server KIND and a web server for its folder."""
-        server = FTP_SERVERS[kind](self.workdir, throttle)
+        server = FTP_SERVERS[kind](self.workdir, throttle, certificate)
         self.servers.append(server)
         self.serve_web(server)
         return server

@@ -2,15 +2,19 @@
 """The scenarios that depend on the server, run against the one named by
 VORNIX_FTP_SERVER (pyftpdlib, proftpd, pure-ftpd or vsftpd) with nginx
 serving its folder: every link the contact receives is downloaded and
-compared with the file sent."""
+compared with the file sent. With VORNIX_FTP_TLS=1 the server requires TLS,
+with a certificate from a CA in the Wine prefix's root store, and the
+plug-in keeps its default setting (TLS when the server offers it)."""
 import ftplib
 import os
+import ssl
 import time
 import unittest
 
 import harness
 
 KIND = os.environ.get("VORNIX_FTP_SERVER", "pyftpdlib")
+TLS = os.environ.get("VORNIX_FTP_TLS") == "1"
 SERVER = dict(ftpHost="127.0.0.1", username=harness.USER, password=harness.PASSWORD, dir="",
               httpHost="http://127.0.0.1/pliki", sendLink=1, autoClose=1)
 QUESTION = ('message box "Vornix": Czy na pewno usunąć WSZYSTKIE pliki znajdujące się w katalogu roboczyn '
@@ -28,13 +32,51 @@ def known_fault_on(*kinds):
     return unittest.expectedFailure if KIND in kinds else (lambda test: test)
 
 
+class SessionReusingFtpTls(ftplib.FTP_TLS):
+    """ftplib over TLS with the control connection's session resumed on data
+    connections, which vsftpd requires by default and ftplib does not do."""
+
+    def ntransfercmd(self, cmd, rest=None):
+        conn, size = ftplib.FTP.ntransfercmd(self, cmd, rest)
+        if self._prot_p:
+            conn = self.context.wrap_socket(conn, server_hostname=self.host, session=self.sock.session)
+        return conn, size
+
+
 def listed(server):
     """The server's own NLST of the user's folder, in its order."""
-    with ftplib.FTP("127.0.0.1", harness.USER, harness.PASSWORD, timeout=10) as ftp:
+    if not TLS:
+        with ftplib.FTP("127.0.0.1", harness.USER, harness.PASSWORD, timeout=10) as ftp:
+            return ftp.nlst()
+    with SessionReusingFtpTls("127.0.0.1", timeout=10, context=ssl._create_unverified_context()) as ftp:
+        ftp.login(harness.USER, harness.PASSWORD)
+        ftp.prot_p()
         return ftp.nlst()
 
 
-class ServerTest(harness.EndToEndTest):
+class MatrixTest(harness.EndToEndTest):
+    """Starts the server as VORNIX_FTP_TLS says."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.certificate = None
+        if TLS:
+            cls.certificates = harness.TestCertificates()
+            cls.certificates.trust_ca(cls.wine)
+            cls.certificate = cls.certificates.server("127.0.0.1")
+
+    @classmethod
+    def tearDownClass(cls):
+        if TLS:
+            cls.certificates.close()
+        super().tearDownClass()
+
+    def start_ftp(self, kind, throttle=0, certificate=None):
+        return super().start_ftp(kind, throttle, certificate or self.certificate)
+
+
+class ServerTest(MatrixTest):
     def upload(self, name, data, *options, **settings):
         self.host.configure(**dict(SERVER, **settings))
         path = self.local_file(name, data)
@@ -136,7 +178,7 @@ class ServerTest(harness.EndToEndTest):
         self.assertTrue(result.starting('window "FTP - postęp wysyłania" (never shown) closed'), result)
 
 
-class ServerDeleteAllTest(harness.EndToEndTest):
+class ServerDeleteAllTest(MatrixTest):
     def clean(self):
         self.host.configure(**SERVER)
         return self.host.run("--answer", "yes", "clean")

@@ -17,6 +17,7 @@ const wchar_t mainWindowClass[] = L"{B993D471-D465-43F2-BBA5-DEEA18A1789E}";
 const wchar_t pageId[] = L"{6F1C2B1E-3A4D-4E5F-8A9B-0C1D2E3F4A5B}";
 const wchar_t* const textKeys[] = {L"opt0", L"opt1", L"opt2", L"opt3", L"opt4"};
 const wchar_t* const checkKeys[] = {L"chk0", L"chk1"};
+const wchar_t* const listKey = L"list0";
 
 const PluginInfo info = {sizeof(PluginInfo), L"TestPlugin", L"Wtyczka testowa", L"(c) tests", L"tests",
     L"tests@example.org", L"https://example.org/tests", L"", 1200, 0x10203, 0x10000, 0x10000, 0, 0,
@@ -27,7 +28,7 @@ HMODULE module;
 HostHandle settings;
 HostHandle rebuildHook;
 HostHandle sendFileFunction;
-HWND pageControls[7];
+HWND pageControls[8];
 
 void say(const wchar_t* format, ...)
 {
@@ -311,6 +312,13 @@ void createPage(const OptionsPageEvent& event)
             event.y + 130 + 24 * i, 200, 20, event.parent, nullptr, module, nullptr);
         SendMessageW(pageControls[5 + i], BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
+    INT32 chosen = 0;
+    readInt(listKey, &chosen);
+    pageControls[7] = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, event.x,
+        event.y + 180, 200, 100, event.parent, nullptr, module, nullptr);
+    for (const wchar_t* choice : {L"jeden", L"dwa", L"trzy"})
+        SendMessageW(pageControls[7], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+    SendMessageW(pageControls[7], CB_SETCURSEL, chosen, 0);
 }
 
 void savePage()
@@ -322,6 +330,7 @@ void savePage()
     }
     for (int i = 0; i < 2; ++i)
         writeInt(checkKeys[i], SendMessageW(pageControls[5 + i], BM_GETCHECK, 0, 0) == BST_CHECKED);
+    writeInt(listKey, INT32(SendMessageW(pageControls[7], CB_GETCURSEL, 0, 0)));
     call(L"WTW/Settings/Write", settings);
 }
 

@@ -157,15 +157,15 @@ class HostTest(unittest.TestCase):
         run = self.host('options')
         self.assertEqual(0, run.status, run.errors)
         self.assertEqual(['log TestPlugin: options 1', 'ftpHost=', 'username=', 'password=', 'dir=', 'httpHost=',
-                          'sendLink=1', 'autoClose=1', 'log TestPlugin: options 5', 'log TestPlugin: unload'],
+                          'sendLink=1', 'autoClose=1', 'tls=0', 'log TestPlugin: options 5', 'log TestPlugin: unload'],
                          run.events)
         password = 'tajne-' * 50  # longer than the box is wide
-        run = self.host('options', 'ftpHost=ftp.example', 'password=' + password, 'dir=/a b', 'sendLink=0')
+        run = self.host('options', 'ftpHost=ftp.example', 'password=' + password, 'dir=/a b', 'sendLink=0', 'tls=2')
         self.assertEqual(['log TestPlugin: options 1', 'log TestPlugin: options 3', 'log TestPlugin: unload'],
                          run.events)
         run = self.host('options')
         self.assertEqual(['ftpHost=ftp.example', 'username=', 'password=' + password, 'dir=/a b', 'httpHost=',
-                          'sendLink=0', 'autoClose=1'], run.events[1:8])
+                          'sendLink=0', 'autoClose=1', 'tls=2'], run.events[1:9])
 
     def test_send_as_another_plugin(self):
         run = self.host('--contact', 'GG/3/bob', 'send-as-plugin', '/tmp/a.txt')

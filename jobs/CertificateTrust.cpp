@@ -1,0 +1,112 @@
+#include "jobs/CertificateTrust.h"
+
+#include "plugin/SettingsStore.h"
+#include "plugin/TextConversion.h"
+
+#include <Poco/DateTimeFormatter.h>
+#include <Poco/DigestEngine.h>
+#include <Poco/Net/SSLException.h>
+#include <Poco/String.h>
+
+#include <openssl/x509_vfy.h>
+
+#include <windows.h>
+
+namespace {
+
+// Certificate fields are ASCII or UTF-8.
+std::wstring fromUtf8(const std::string& text)
+{
+    int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+    return wide;
+}
+
+std::wstring reason(long verificationError)
+{
+    switch (verificationError) {
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+        return L"certyfikat jest podpisany przez samego siebie";
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+        return L"wystawca certyfikatu jest nieznany";
+    case X509_V_ERR_HOSTNAME_MISMATCH:
+    case X509_V_ERR_IP_ADDRESS_MISMATCH:
+        return L"certyfikat wystawiono dla innej nazwy";
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+        return L"certyfikat wygasł";
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+        return L"certyfikat nie jest jeszcze ważny";
+    default:
+        return fromUtf8(X509_verify_cert_error_string(verificationError));
+    }
+}
+
+std::wstring nameOf(const ServerAddress& server)
+{
+    return fromUtf8(server.host) + L":" + std::to_wstring(server.port);
+}
+
+std::wstring day(const Poco::DateTime& time)
+{
+    return fromUtf8(Poco::DateTimeFormatter::format(time, "%Y-%m-%d %H:%M UTC"));
+}
+
+}
+
+CertificateTrust::CertificateTrust(const ServerAddress& server, Question ask)
+    : serverName(nameOf(server)), pinSetting(pinKey(server)), ask(std::move(ask))
+{
+}
+
+std::wstring CertificateTrust::pinKey(const ServerAddress& server)
+{
+    return SettingKeys::certificatePinPrefix + nameOf(server);
+}
+
+void CertificateTrust::approve(const Poco::Net::X509Certificate& certificate, long verificationError) const
+{
+    if (verificationError == X509_V_OK)
+        return;
+    const std::wstring presented = fromUtf8(fingerprint(certificate));
+    const std::wstring pinned = SettingsStore::readString(pinSetting.c_str());
+    if (pinned == presented)
+        return;
+    if (!ask(question(certificate, verificationError, !pinned.empty())))
+        throw Poco::Net::CertificateValidationException(
+            TextConversion::toAnsi(L"Certyfikat serwera odrzucony, nic nie wysłano"));
+    SettingsStore::writeString(pinSetting.c_str(), presented);
+}
+
+std::wstring CertificateTrust::question(const Poco::Net::X509Certificate& certificate, long verificationError,
+                                        bool changed) const
+{
+    std::wstring text = L"Serwer " + serverName + L" przedstawił certyfikat, któremu system nie ufa: " +
+                        reason(verificationError) + L".";
+    if (changed)
+        text += L"\n\nUWAGA: certyfikat tego serwera zmienił się od czasu, gdy go zaakceptowano.";
+    text += L"\n\nPodmiot: " + fromUtf8(certificate.subjectName()) +
+            L"\nWystawca: " + fromUtf8(certificate.issuerName()) +
+            L"\nWażny od " + day(certificate.validFrom()) + L" do " + day(certificate.expiresOn()) +
+            L"\nOdcisk SHA-256: " + fromUtf8(fingerprint(certificate)) +
+            L"\n\nCzy ufać temu certyfikatowi dla tego serwera od teraz?"
+            L"\nNie: połączenie zostanie przerwane, nic nie zostanie wysłane.";
+    return text;
+}
+
+bool CertificateTrust::askInBox(const std::wstring& question)
+{
+    return MessageBoxW(nullptr, question.c_str(), L"Vornix - Certyfikat serwera",
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+std::string CertificateTrust::fingerprint(const Poco::Net::X509Certificate& certificate)
+{
+    std::string hex = Poco::toUpper(Poco::DigestEngine::digestToHex(certificate.fingerprint("SHA256")));
+    std::string text;
+    for (size_t i = 0; i < hex.size(); i += 2)
+        text += (i ? ":" : "") + hex.substr(i, 2);
+    return text;
+}

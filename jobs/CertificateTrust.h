@@ -1,0 +1,41 @@
+// Whether a server's certificate may carry this session: when Windows' roots
+// vouch for it and it names the server; when it is the one the user accepted
+// for this server before (its SHA-256 fingerprint is kept in the settings);
+// or when the user accepts it now, on the job's thread, which keeps it.
+#pragma once
+
+#include "jobs/ServerAddress.h"
+
+#include <Poco/Net/X509Certificate.h>
+
+#include <functional>
+#include <string>
+
+class CertificateTrust {
+public:
+    // Shows the question and gives the user's answer: true for yes.
+    typedef std::function<bool(const std::wstring& question)> Question;
+
+    CertificateTrust(const ServerAddress& server, Question ask);
+
+    // Returns normally when the certificate may be used. Throws
+    // Poco::Net::CertificateValidationException when the user refuses it.
+    void approve(const Poco::Net::X509Certificate& certificate, long verificationError) const;
+
+    // The question as a message box with Yes and No.
+    static bool askInBox(const std::wstring& question);
+
+    // The setting that keeps the fingerprint accepted for `server`.
+    static std::wstring pinKey(const ServerAddress& server);
+
+    // "AB:CD:...": the certificate's SHA-256 fingerprint.
+    static std::string fingerprint(const Poco::Net::X509Certificate& certificate);
+
+private:
+    std::wstring question(const Poco::Net::X509Certificate& certificate, long verificationError,
+                          bool changed) const;
+
+    std::wstring serverName;  // "host:port"
+    std::wstring pinSetting;
+    Question ask;
+};

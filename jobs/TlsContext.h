@@ -1,0 +1,36 @@
+// The TLS settings of one FTP session: OpenSSL's own check of the server's
+// name or address against its certificate, Windows' trusted roots, and no
+// verdict during the handshake. The chain's verdict is kept for afterwards,
+// when the user can be asked about an untrusted certificate before anything
+// of the login is sent.
+#pragma once
+
+#include <Poco/Net/Context.h>
+
+#include <string>
+
+class TlsContext {
+public:
+    // `host` is the server setting's host: a DNS name, sent as SNI, or an
+    // IPv4 or IPv6 address, checked as the certificate's IP entry. Throws
+    // Poco::Net::SSLContextException when OpenSSL cannot set it up.
+    explicit TlsContext(const std::string& host);
+    TlsContext(const TlsContext&) = delete;
+    TlsContext& operator=(const TlsContext&) = delete;
+
+    Poco::Net::Context::Ptr context() const { return poco; }
+
+    // The name for SNI: the host, or empty for an address.
+    const std::string& serverName() const { return sniName; }
+
+    // X509_V_OK when the last full handshake's chain led to a trusted root
+    // and named the host; otherwise OpenSSL's first X509_V_ERR_* code.
+    long verificationError() const { return lastError; }
+
+private:
+    static int verifyChain(X509_STORE_CTX* chain, void* self);
+
+    Poco::Net::Context::Ptr poco;
+    std::string sniName;
+    long lastError;
+};

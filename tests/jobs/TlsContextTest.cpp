@@ -1,0 +1,76 @@
+// The TLS context of a session: what OpenSSL checks the certificate against,
+// the roots it trusts, and that it reads no configuration file.
+#include "jobs/TlsContext.h"
+
+#include <gtest/gtest.h>
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
+#include <openssl/ssl.h>
+#include <openssl/x509_vfy.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+X509_VERIFY_PARAM* checks(const TlsContext& tls)
+{
+    return SSL_CTX_get0_param(tls.context()->sslContext());
+}
+
+TEST(TlsContextTest, NameIsSentAndCheckedAnAddressOnlyChecked)
+{
+    TlsContext named("ftp.example.org");
+    EXPECT_EQ("ftp.example.org", named.serverName());
+    ASSERT_NE(nullptr, X509_VERIFY_PARAM_get0_host(checks(named), 0));
+    EXPECT_EQ(std::string("ftp.example.org"), X509_VERIFY_PARAM_get0_host(checks(named), 0));
+
+    for (const char* address : {"127.0.0.1", "::1"}) {
+        TlsContext numeric(address);
+        EXPECT_EQ("", numeric.serverName()) << address;
+        EXPECT_EQ(nullptr, X509_VERIFY_PARAM_get0_host(checks(numeric), 0)) << address;
+        char* checkedAddress = X509_VERIFY_PARAM_get1_ip_asc(checks(numeric));
+        ASSERT_NE(nullptr, checkedAddress) << address;
+        EXPECT_EQ(std::string(address == std::string("::1") ? "0:0:0:0:0:0:0:1" : address), checkedAddress);
+        OPENSSL_free(checkedAddress);
+    }
+    EXPECT_EQ(X509_V_OK, named.verificationError());
+}
+
+// Under Wine the ROOT store holds the Linux host's roots.
+TEST(TlsContextTest, WindowsRootsAreTrusted)
+{
+    TlsContext tls("ftp.example.org");
+    X509_STORE* store = SSL_CTX_get_cert_store(tls.context()->sslContext());
+    EXPECT_GT(sk_X509_OBJECT_num(X509_STORE_get0_objects(store)), 20);
+}
+
+// A file named by OPENSSL_CONF would make every digest unavailable, as the
+// explicit load at the end shows; a session's context never reads it.
+TEST(TlsContextTest, PlantedConfigurationFileIsNotRead)
+{
+    const char* path = "planted-openssl.cnf";
+    FILE* planted = std::fopen(path, "w");
+    ASSERT_NE(nullptr, planted);
+    std::fputs("openssl_conf = init\n[init]\nalg_section = algorithms\n[algorithms]\ndefault_properties = fips=yes\n",
+               planted);
+    std::fclose(planted);
+    _putenv("OPENSSL_CONF=planted-openssl.cnf");
+
+    TlsContext tls("ftp.example.org");
+    EVP_MD* digest = EVP_MD_fetch(nullptr, "SHA256", nullptr);
+    EXPECT_NE(nullptr, digest);
+    EVP_MD_free(digest);
+
+    OPENSSL_INIT_SETTINGS* settings = OPENSSL_INIT_new();
+    OPENSSL_INIT_set_config_filename(settings, path);
+    OPENSSL_init_crypto(OPENSSL_INIT_LOAD_CONFIG, settings);
+    OPENSSL_INIT_free(settings);
+    digest = EVP_MD_fetch(nullptr, "SHA256", nullptr);
+    EXPECT_EQ(nullptr, digest);
+    EVP_MD_free(digest);
+    std::remove(path);
+}
+
+}
