@@ -4,6 +4,7 @@
 #pragma once
 
 #include "bench/BenchClock.h"
+#include "jobs/FtpSettings.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 #include "tests/RecordingHost.h"
@@ -23,6 +24,7 @@ inline void configure(RecordingHost& host, const char* server, const char* user,
     host.texts[SettingKeys::httpHost] = L"http://127.0.0.1/pliki";
     host.integers[SettingKeys::linksOnlyShown] = 1;  // no network function needed
     host.integers[SettingKeys::autoClose] = 1;
+    host.integers[SettingKeys::tls] = static_cast<int>(TlsMode::Off);
 }
 
 // For programs that link the jobs directly: the host as pluginLoad would set it.

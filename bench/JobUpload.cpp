@@ -8,7 +8,9 @@
 // included. Wine's thread teardown (about a millisecond here, DLL
 // notifications and a server round trip) is reported apart.
 //
-// Usage: bench_job_upload HOST USER PASSWORD DIR FILE
+// Usage: bench_job_upload HOST USER PASSWORD DIR FILE [PIN]
+// With PIN (the server certificate's SHA-256 fingerprint, "AB:CD:...") the
+// upload goes over TLS, with that certificate trusted for HOST (host:port).
 // Prints key=value lines: bytes, seconds (construction to the end of the
 // job's code), mbps, thread_seconds (construction to the thread's handle
 // signalled), peak_ws, first_call_at and delivered_at (s: the first setting
@@ -16,11 +18,22 @@
 // code 1.
 #include "bench/BenchHost.h"
 
+#include "jobs/CertificateTrust.h"
 #include "jobs/FtpSendThread.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 
 namespace {
+
+// TLS required, with the server's certificate trusted as the user's answer
+// would (`pin` is its SHA-256 fingerprint).
+void requireTls(RecordingHost& host, const char* server, const char* pin)
+{
+    host.integers[SettingKeys::tls] = static_cast<int>(TlsMode::Required);
+    ServerAddress address;
+    ServerAddress::parse(server, address);
+    host.texts[CertificateTrust::pinKey(address)] = Bench::widen(pin);
+}
 
 // The recording host's callFunction, noting when the run first reads a
 // setting and when it shows the link: where a short upload's time goes.
@@ -57,6 +70,8 @@ int main(int argc, char** argv)
     }
     RecordingHost host;
     Bench::configure(host, argv[1], argv[2], argv[3], argv[4]);
+    if (argc > 6)
+        requireTls(host, argv[1], argv[6]);
     Bench::BoxAnswers boxes;
     Bench::plugIn(host);
     recordingCall = host.table.callFunction;
