@@ -14,15 +14,6 @@
 
 namespace {
 
-// Certificate fields are ASCII or UTF-8.
-std::wstring fromUtf8(const std::string& text)
-{
-    int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-    return wide;
-}
-
 std::wstring reason(long verificationError)
 {
     switch (verificationError) {
@@ -40,18 +31,18 @@ std::wstring reason(long verificationError)
     case X509_V_ERR_CERT_NOT_YET_VALID:
         return L"certyfikat nie jest jeszcze ważny";
     default:
-        return fromUtf8(X509_verify_cert_error_string(verificationError));
+        return TextConversion::readable(X509_verify_cert_error_string(verificationError));
     }
 }
 
 std::wstring nameOf(const ServerAddress& server)
 {
-    return fromUtf8(server.host) + L":" + std::to_wstring(server.port);
+    return TextConversion::readable(server.host) + L":" + std::to_wstring(server.port);
 }
 
 std::wstring day(const Poco::DateTime& time)
 {
-    return fromUtf8(Poco::DateTimeFormatter::format(time, "%Y-%m-%d %H:%M UTC"));
+    return TextConversion::readable(Poco::DateTimeFormatter::format(time, "%Y-%m-%d %H:%M UTC"));
 }
 
 }
@@ -70,7 +61,7 @@ void CertificateTrust::approve(const Poco::Net::X509Certificate& certificate, lo
 {
     if (verificationError == X509_V_OK)
         return;
-    const std::wstring presented = fromUtf8(fingerprint(certificate));
+    const std::wstring presented = TextConversion::readable(fingerprint(certificate));
     const std::wstring pinned = SettingsStore::readString(pinSetting.c_str());
     if (pinned == presented)
         return;
@@ -87,10 +78,10 @@ std::wstring CertificateTrust::question(const Poco::Net::X509Certificate& certif
                         reason(verificationError) + L".";
     if (changed)
         text += L"\n\nUWAGA: certyfikat tego serwera zmienił się od czasu, gdy go zaakceptowano.";
-    text += L"\n\nPodmiot: " + fromUtf8(certificate.subjectName()) +
-            L"\nWystawca: " + fromUtf8(certificate.issuerName()) +
+    text += L"\n\nPodmiot: " + TextConversion::readable(certificate.subjectName()) +
+            L"\nWystawca: " + TextConversion::readable(certificate.issuerName()) +
             L"\nWażny od " + day(certificate.validFrom()) + L" do " + day(certificate.expiresOn()) +
-            L"\nOdcisk SHA-256: " + fromUtf8(fingerprint(certificate)) +
+            L"\nOdcisk SHA-256: " + TextConversion::readable(fingerprint(certificate)) +
             L"\n\nCzy ufać temu certyfikatowi dla tego serwera od teraz?"
             L"\nNie: połączenie zostanie przerwane, nic nie zostanie wysłane.";
     return text;

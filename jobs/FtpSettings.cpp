@@ -14,8 +14,9 @@ namespace {
         TextConversion::toAnsi(L"Ustawienia serwera FTP nie mogą zawierać znaków nowego wiersza"), 0);
 }
 
-// A value the options page never stores counts as never saved.
-TlsMode readTlsMode()
+}
+
+TlsMode FtpSettings::readTlsMode()
 {
     SettingRead stored = SettingsStore::readInt(SettingKeys::tls);
     if (stored.value == static_cast<int32_t>(TlsMode::Required))
@@ -23,8 +24,6 @@ TlsMode readTlsMode()
     if (stored.value == static_cast<int32_t>(TlsMode::Off))
         return TlsMode::Off;
     return TlsMode::WhenOffered;
-}
-
 }
 
 FtpSettings FtpSettings::read()

@@ -21,4 +21,8 @@ struct FtpSettings {
     // Throws Poco::Net::FTPException with a message for the user when the
     // server is empty or malformed, or any setting holds a line break.
     static FtpSettings read();
+
+    // The stored choice; a value the options page never stores counts as
+    // never saved, which is WhenOffered.
+    static TlsMode readTlsMode();
 };

@@ -1,5 +1,6 @@
 #include "ui/OptionsPage.h"
 
+#include "jobs/FtpSettings.h"
 #include "plugin/HostInterface.h"
 #include "plugin/HostLog.h"
 #include "plugin/PluginState.h"
@@ -87,9 +88,7 @@ void fillTlsList(HWND list)
 {
     for (const wchar_t* choice : tlsChoices)
         SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
-    SettingRead stored = SettingsStore::readInt(SettingKeys::tls);
-    bool known = stored.value >= 0 && stored.value < static_cast<int32_t>(std::size(tlsChoices));
-    SendMessageW(list, CB_SETCURSEL, known ? stored.value : 0, 0);
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(FtpSettings::readTlsMode()), 0);
 }
 
 int checkValue(HWND box)
