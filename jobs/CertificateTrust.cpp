@@ -57,15 +57,17 @@ std::wstring CertificateTrust::pinKey(const ServerAddress& server)
     return SettingKeys::certificatePinPrefix + nameOf(server);
 }
 
-void CertificateTrust::approve(const Poco::Net::X509Certificate& certificate, long verificationError) const
+void CertificateTrust::approve(const Poco::Net::X509Certificate& certificate,
+                               const std::function<long()>& verificationError) const
 {
-    if (verificationError == X509_V_OK)
-        return;
     const std::wstring presented = TextConversion::readable(fingerprint(certificate));
     const std::wstring pinned = SettingsStore::readString(pinSetting.c_str());
     if (pinned == presented)
         return;
-    if (!ask(question(certificate, verificationError, !pinned.empty())))
+    long error = verificationError();
+    if (error == X509_V_OK)
+        return;
+    if (!ask(question(certificate, error, !pinned.empty())))
         throw Poco::Net::CertificateValidationException(
             TextConversion::toAnsi(L"Certyfikat serwera odrzucony, nic nie wysłano"));
     SettingsStore::writeString(pinSetting.c_str(), presented);

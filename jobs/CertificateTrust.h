@@ -20,7 +20,10 @@ public:
 
     // Returns normally when the certificate may be used. Throws
     // Poco::Net::CertificateValidationException when the user refuses it.
-    void approve(const Poco::Net::X509Certificate& certificate, long verificationError) const;
+    // `verificationError` gives the chain's verdict (X509_V_OK or an
+    // X509_V_ERR_* code); it is not asked for a pinned certificate.
+    void approve(const Poco::Net::X509Certificate& certificate,
+                 const std::function<long()>& verificationError) const;
 
     // The question as a message box with Yes and No.
     static bool askInBox(const std::wstring& question);

@@ -85,7 +85,7 @@ void FtpSession::startTls(TlsMode mode, const CertificateTrust& trust)
         Poco::Net::SecureStreamSocket::attach(*_pControlSocket, tls->serverName(), tls->context());
     *_pControlSocket = secure;
     Poco::Net::X509Certificate certificate = secure.peerCertificate();
-    trust.approve(certificate, tls->verificationError());
+    trust.approve(certificate, [this] { return tls->verificationError(); });
     acceptedFingerprint = CertificateTrust::fingerprint(certificate);
 }
 

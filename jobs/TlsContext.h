@@ -1,8 +1,8 @@
 // The TLS settings of one FTP session: OpenSSL's own check of the server's
 // name or address against its certificate, Windows' trusted roots, and no
-// verdict during the handshake. The chain's verdict is kept for afterwards,
-// when the user can be asked about an untrusted certificate before anything
-// of the login is sent.
+// verdict during the handshake. The chain the server presented is kept for
+// afterwards, when the user can be asked about an untrusted certificate
+// before anything of the login is sent.
 #pragma once
 
 #include <Poco/Net/Context.h>
@@ -15,6 +15,7 @@ public:
     // IPv4 or IPv6 address, checked as the certificate's IP entry. Throws
     // Poco::Net::SSLContextException when OpenSSL cannot set it up.
     explicit TlsContext(const std::string& host);
+    ~TlsContext();
     TlsContext(const TlsContext&) = delete;
     TlsContext& operator=(const TlsContext&) = delete;
 
@@ -23,14 +24,23 @@ public:
     // The name for SNI: the host, or empty for an address.
     const std::string& serverName() const { return sniName; }
 
-    // X509_V_OK when the last full handshake's chain led to a trusted root
-    // and named the host; otherwise OpenSSL's first X509_V_ERR_* code.
-    long verificationError() const { return lastError; }
+    // X509_V_OK when the chain of the last full handshake leads to one of
+    // Windows' roots and names the host; otherwise OpenSSL's first
+    // X509_V_ERR_* code. The roots are read on the first call: opening
+    // Windows' stores takes a quarter of a second under Wine, and a
+    // certificate the user pinned needs no verdict.
+    long verificationError();
 
 private:
-    static int verifyChain(X509_STORE_CTX* chain, void* self);
+    static int keepChain(X509_STORE_CTX* chain, void* self);
+    long verifyPresentedChain();
+    void forgetPresentedChain();
 
     Poco::Net::Context::Ptr poco;
     std::string sniName;
+    X509* presented;
+    STACK_OF(X509)* presentedChain;
+    bool rootsRead;
+    bool verdictKnown;
     long lastError;
 };

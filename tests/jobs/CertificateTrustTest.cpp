@@ -60,11 +60,15 @@ protected:
             questions.push_back(question);
             return answer;
         });
-        trust.approve(selfSigned(), verificationError);
+        trust.approve(selfSigned(), [&] {
+            ++verdictsAsked;
+            return verificationError;
+        });
     }
 
     RecordingHost host;
     std::vector<std::wstring> questions;
+    int verdictsAsked = 0;
 };
 
 TEST_F(CertificateTrustTest, TrustedChainIsNeitherAskedAboutNorPinned)
@@ -88,6 +92,7 @@ TEST_F(CertificateTrustTest, YesPinsTheFingerprintForThatServerAndItIsNotAskedAg
 
     approve(X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT, false);
     EXPECT_EQ(1u, questions.size());
+    EXPECT_EQ(1, verdictsAsked) << "the pinned certificate needs no verdict";
 }
 
 TEST_F(CertificateTrustTest, ChangedCertificateIsAskedAboutAgainAndNoKeepsTheOldPin)
