@@ -18,7 +18,7 @@ bool isCheckBoxKey(const std::wstring& key)
 
 CommandLine::CommandLine(const std::vector<std::wstring>& arguments, const std::wstring& hostDir)
     : pluginPath(hostDir + L"\\Vornix.dll"), profileDir(hostDir + L"\\profile"), haveFile(false), answerYes(false),
-      abortAt(-1), timeoutSeconds(120), unloadAfterSeconds(0)
+      abortAt(-1), timeoutSeconds(120), unloadAfterSeconds(0), runs(1), forgetContact(false)
 {
     for (size_t index = 0; index < arguments.size(); ++index) {
         if (arguments[index].compare(0, 2, L"--") == 0)
@@ -54,7 +54,7 @@ const wchar_t* CommandLine::usage()
     return L"usage: vornix-host.exe [options] command\n"
            L"options: --plugin PATH  --profile DIR  --contact CLASS/NUMBER/ID (repeatable)\n"
            L"         --file PATH  --answer yes|no  --abort-at BYTES  --timeout SECONDS\n"
-           L"         --unload-after SECONDS\n"
+           L"         --unload-after SECONDS  --runs N  --forget-contact\n"
            L"commands: info | options [KEY=VALUE...] | send | send-as-plugin [PATH...] | clean | gui";
 }
 
@@ -63,8 +63,12 @@ size_t CommandLine::option(const std::vector<std::wstring>& arguments, size_t in
 {
     static const std::vector<std::wstring> names = {
         L"--plugin", L"--profile", L"--contact", L"--file", L"--answer", L"--abort-at", L"--timeout",
-        L"--unload-after"};
+        L"--unload-after", L"--runs"};
     const std::wstring& name = arguments[index];
+    if (name == L"--forget-contact") {
+        forgetContact = true;
+        return index;
+    }
     if (std::find(names.begin(), names.end(), name) == names.end())
         throw usageError(L"unknown option " + name);
     if (index + 1 >= arguments.size())
@@ -85,6 +89,8 @@ size_t CommandLine::option(const std::vector<std::wstring>& arguments, size_t in
         answerYes = value == L"yes";
     } else if (name == L"--abort-at") {
         abortAt = number(name, value, 0, 0x7FFFFFFF);
+    } else if (name == L"--runs") {
+        runs = DWORD(number(name, value, 1, 100));
     } else if (name == L"--unload-after") {
         unloadAfterSeconds = DWORD(number(name, value, 1, 86400LL * 7));
     } else {

@@ -26,8 +26,10 @@ int wmain(int argc, wchar_t** argv)
     std::vector<std::wstring> arguments(argv + 1, argv + argc);
     try {
         CommandLine commandLine(arguments, hostDir());
-        Host host(commandLine, GetModuleHandleW(nullptr));
-        return host.run();
+        int status = 0;
+        for (DWORD run = 0; run < commandLine.runs && status == 0; ++run)
+            status = Host(commandLine, GetModuleHandleW(nullptr)).run();
+        return status;
     } catch (const CommandLine::UsageError& error) {
         Transcript transcript;
         transcript.note(error.message);

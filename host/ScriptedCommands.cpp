@@ -6,6 +6,7 @@
 #include "host/MenuService.h"
 #include "host/OptionsService.h"
 #include "host/OptionsWindow.h"
+#include "host/PassedContact.h"
 #include "host/PluginModule.h"
 #include "host/Text.h"
 #include "host/Transcript.h"
@@ -127,27 +128,28 @@ int ScriptedCommands::options()
 
 int ScriptedCommands::send()
 {
-    ContactRecord contact = parts.contacts.record(0);
-    return pick(L"WTW/Menu/Contact", L"WTW/Menu/Contact/Send", L"Wyślij plik na FTP...", &contact);
+    PassedContact contact(parts.contacts.record(0), commandLine.forgetContact);
+    return pick(L"WTW/Menu/Contact", L"WTW/Menu/Contact/Send", L"Wyślij plik na FTP...", &contact.record);
 }
 
 int ScriptedCommands::sendAsPlugin()
 {
     if (!parts.registry.functionExists(L"wtwSkarvelin/sendFile"))
         return fail(L"no function wtwSkarvelin/sendFile");
-    ContactRecord contact = parts.contacts.record(0);
     const std::vector<std::wstring>& arguments = commandLine.commandArguments;
-    if (arguments.empty()) {
-        SendFileRequest request = {nullptr, contact.id, contact.netClass, contact.netId};
-        parts.registry.callFunction(L"wtwSkarvelin/sendFile", reinterpret_cast<WPARAM>(&request), 0);
-    }
+    if (arguments.empty())
+        callSendFile(nullptr);
     // Several paths: several uploads at once, as other plug-ins may start them.
-    for (const std::wstring& argument : arguments) {
-        std::wstring path = CommandLine::windowsPath(argument);
-        SendFileRequest request = {path.c_str(), contact.id, contact.netClass, contact.netId};
-        parts.registry.callFunction(L"wtwSkarvelin/sendFile", reinterpret_cast<WPARAM>(&request), 0);
-    }
+    for (const std::wstring& argument : arguments)
+        callSendFile(CommandLine::windowsPath(argument).c_str());
     return 0;
+}
+
+void ScriptedCommands::callSendFile(const wchar_t* path)
+{
+    PassedContact contact(parts.contacts.record(0), commandLine.forgetContact);
+    SendFileRequest request = {path, contact.record.id, contact.record.netClass, contact.record.netId};
+    parts.registry.callFunction(L"wtwSkarvelin/sendFile", reinterpret_cast<WPARAM>(&request), 0);
 }
 
 int ScriptedCommands::clean()

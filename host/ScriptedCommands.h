@@ -39,6 +39,7 @@ private:
     int options();
     int send();
     int sendAsPlugin();
+    void callSendFile(const wchar_t* path);
     int clean();
     int pick(const std::wstring& menu, const std::wstring& submenu, const std::wstring& caption, ContactRecord* contact);
     int fail(const std::wstring& message);
