@@ -1,6 +1,7 @@
 #include "jobs/JobThread.h"
 
 #include "jobs/ModulePin.h"
+#include "jobs/TlsLibrary.h"
 
 namespace Vornix {
 
@@ -27,6 +28,7 @@ bool JobThread::startThread()
 DWORD WINAPI JobThread::threadRoutine(LPVOID job)
 {
     DWORD exitCode = job ? static_cast<JobThread*>(job)->threadMain() : 1;
+    TlsLibrary::releaseThread();
     ModulePin::exitThread(exitCode);
 }
 

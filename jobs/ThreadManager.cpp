@@ -111,18 +111,20 @@ void ThreadManager::reap(iThread* job, HANDLE thread)
     delete job;
 }
 
-void ThreadManager::teardown(ThreadManager* manager)
+bool ThreadManager::teardown(ThreadManager* manager)
 {
     if (!manager)
-        return;
+        return true;
     HANDLE cleaner = manager->beginStop();
     if (cleaner) {
         WaitForSingleObject(cleaner, teardownWaitMs);
         CloseHandle(cleaner);
     }
     setLogHost(nullptr);
-    if (manager->handOverAfterWait())
-        delete manager;
+    if (!manager->handOverAfterWait())
+        return false;
+    delete manager;
+    return true;
 }
 
 // The cleaner closes cleanerThread itself when it ends, so teardown waits on a

@@ -31,7 +31,8 @@ public:
     // cleaner. If the cleaner has ended, frees the manager; otherwise the
     // cleaner frees it when it ends, and jobs still listed are reaped as their
     // threads end. Either way logging stops: logToHost does nothing after.
-    static void teardown(ThreadManager* manager);
+    // True when no job and no cleaner runs any more.
+    static bool teardown(ThreadManager* manager);
 
     // What the manager holds at one moment, taken under its lock.
     struct Snapshot {

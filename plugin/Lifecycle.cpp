@@ -5,6 +5,7 @@
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 #include "jobs/ThreadManager.h"
+#include "jobs/TlsLibrary.h"
 #include "ui/DeleteAllCommand.h"
 #include "ui/OptionsPage.h"
 #include "ui/ProgressWindow.h"
@@ -85,6 +86,7 @@ int load(HostFunctionTable* host)
         return 0;
     try {
         pluginState.host = host;
+        TlsLibrary::start();
         pluginState.threadManager = new Vornix::ThreadManager();
         Vornix::setLogHost(host);
         addOptionsPage();
@@ -115,8 +117,11 @@ int unload()
         pluginState.menuRebuildHook = nullptr;
         OptionsPage::destroyControls(pluginState.optionsControls);
         pluginState.optionsControls = nullptr;
-        Vornix::ThreadManager::teardown(pluginState.threadManager);
+        bool jobsEnded = Vornix::ThreadManager::teardown(pluginState.threadManager);
         pluginState.threadManager = nullptr;
+        // A job that outlives the unload still holds OpenSSL; it stays as it is.
+        if (jobsEnded)
+            TlsLibrary::stop();
         // Jobs have stopped (or hold the code pinned); their windows go before the dialog procedure does.
         ProgressWindow::closeAll();
     } catch (...) {

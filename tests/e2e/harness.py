@@ -67,6 +67,16 @@ class Result:
         self.lines = [line for line in stdout.splitlines() if line]
         self.stderr = stderr
 
+    def check(self, expected_code):
+        """Fails unless the messenger ended with EXPECTED_CODE and Wine
+        reported no crash: with the prefix's crash handler silent, a crash at
+        exit still reads 0, and only its report on standard error shows it."""
+        if "Unhandled" in self.stderr:
+            raise AssertionError("the messenger crashed: %r" % self)
+        if self.code != expected_code:
+            raise AssertionError("the messenger ended with %d, not %d: %r" % (self.code, expected_code, self))
+        return self
+
     def starting(self, prefix):
         return [line for line in self.lines if line.startswith(prefix)]
 
@@ -75,13 +85,15 @@ class Result:
 
 
 class Run:
-    def __init__(self, process, timeout):
+    def __init__(self, process, timeout, expected_code):
         self.process = process
         self.timeout = timeout
+        self.expected_code = expected_code
 
     def finish(self):
         stdout, stderr = self.process.communicate(timeout=self.timeout)
-        return Result(self.process.returncode, stdout.decode("utf-8", "replace"), stderr.decode("utf-8", "replace"))
+        return Result(self.process.returncode, stdout.decode("utf-8", "replace"),
+                      stderr.decode("utf-8", "replace")).check(self.expected_code)
 
 
 class Host:
@@ -92,23 +104,21 @@ class Host:
         self.profile = os.path.join(workdir, "profile")
         os.makedirs(self.profile, exist_ok=True)
 
-    def run(self, *args, timeout=60):
-        return self.start(*args, timeout=timeout).finish()
+    def run(self, *args, timeout=60, expected_code=0):
+        return self.start(*args, timeout=timeout, expected_code=expected_code).finish()
 
-    def start(self, *args, timeout=60):
-        """Starts the host in the background; finish() waits for it."""
+    def start(self, *args, timeout=60, expected_code=0):
+        """Starts the host in the background; finish() waits for it and
+        checks its exit status and that it did not crash."""
         command = [os.path.join(ROOT, "cmake", "wine-run"), os.path.join(BIN, "vornix-host.exe"),
                    "--plugin", windows_path(os.path.join(BIN, "Vornix.dll")),
                    "--profile", windows_path(self.profile), "--timeout", str(timeout)] + list(args)
         return Run(subprocess.Popen(command, env=self.wine.env(), stdout=subprocess.PIPE,
-                                    stderr=subprocess.PIPE, stdin=subprocess.DEVNULL), timeout + 60)
+                                    stderr=subprocess.PIPE, stdin=subprocess.DEVNULL), timeout + 60, expected_code)
 
     def configure(self, **settings):
         values = ["%s=%s" % item for item in settings.items()]
-        result = self.run("options", *values)
-        if result.code != 0:
-            raise AssertionError("options failed: %r" % result)
-        return result
+        return self.run("options", *values)
 
 
 SERVERS = os.path.join(ROOT, "tests", "e2e", "servers")

@@ -79,6 +79,18 @@ class TlsTest(harness.EndToEndTest):
         self.assertTrue(boxes[1].startswith('message box "Vornix - Connection Error": '), boxes)
         self.assertEqual([], server.files())
 
+    # OpenSSL lives inside the plug-in: nothing of it may run once the plug-in
+    # is unloaded and freed, neither at the next load nor at the exit (the
+    # harness fails any run whose exit status is not 0 or that crashed).
+    def test_load_upload_unload_twice_in_one_process_and_exit(self):
+        server = self.start_tls_server(self.certificates.server("twice", signer=None))
+        self.host.configure(**SERVER)
+        path = self.local_file("plik.txt", b"tajne dane")
+        result = self.host.run("--runs", "2", "--file", harness.windows_path(path), "--answer", "yes", "send")
+        self.assertEqual(1, len(result.starting(QUESTION)), result)
+        self.assertEqual(2, len(result.starting("shown ")), result)
+        self.assertEqual(2, len(server.files()), result)
+
     def test_refused_certificate_or_refused_tls_sends_nothing_of_the_login(self):
         server = self.start_tls_server(self.certificates.server("refused", signer=None))
         result = self.upload("no")
