@@ -90,10 +90,8 @@ int64_t fileSize(FILE* file)
 
 FtpSendThread::FtpSendThread(HostFunctionTable* host, const ContactRecord* contact, HINSTANCE moduleHandle,
                              const wchar_t* path)
-    : moduleHandle(moduleHandle), host(host), contact(), progressWindow(nullptr)
+    : moduleHandle(moduleHandle), host(host), contact(contact), progressWindow(nullptr)
 {
-    if (contact)
-        this->contact = *contact;
     try {
         HWND owner = HostWindow::find();
         if (!settlePath(path, owner))
@@ -167,7 +165,7 @@ void FtpSendThread::run()
     } else {
         if (progressWindow)
             UploadProgress::finish(progressWindow);
-        LinkDelivery::deliver(host, contact, remoteName);
+        LinkDelivery::deliver(host, contact.record(), remoteName);
     }
     session.quit();
 }

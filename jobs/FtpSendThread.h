@@ -2,6 +2,7 @@
 // thread of its own, shows its progress and delivers the link.
 #pragma once
 
+#include "jobs/ContactCopy.h"
 #include "jobs/JobThread.h"
 #include "plugin/HostInterface.h"
 
@@ -35,7 +36,7 @@ private:
     std::wstring localPath;
     HINSTANCE moduleHandle;
     HostFunctionTable* host;
-    ContactRecord contact;
+    ContactCopy contact;
     HWND progressWindow;
 };
 

@@ -85,7 +85,7 @@ class ServerTest(MatrixTest):
     def test_file_arrives_whole_and_the_link_is_shown_and_sent(self):
         server = self.start_ftp(KIND)
         data = os.urandom(300000)
-        path, result = self.upload("raport roczny.bin", data, sendLink=0)
+        path, result = self.upload("raport roczny.bin", data, "--forget-contact", sendLink=0)
         self.assertEqual(0, result.code, result)
         self.assertEqual(["raport roczny.bin"], server.files())
         self.assertEqual(data, server.read("raport roczny.bin"))
