@@ -129,7 +129,8 @@ DWORD FtpSendThread::threadMain()
     try {
         run();
     } catch (...) {
-        if (!stopRequested)
+        // An abort pressed while a send was blocked ends in that send's failure.
+        if (!giveUpRequested())
             UploadErrorReport::show(std::current_exception());
     }
     try {

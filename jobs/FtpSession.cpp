@@ -102,17 +102,45 @@ NameListing FtpSession::listNames()
 }
 
 // Only the reply's port is used, as curl and FileZilla do by default; an
-// announced address is no better than the peer's when it equals it.
+// announced address is no better than the peer's when it equals it. The
+// data connection has the session's timeouts from its connect on, for its
+// TLS handshake, the listing and the file alike: a server that stops
+// reading or sending ends the run instead of holding it.
 Poco::Net::StreamSocket FtpSession::establishDataConnection(const std::string& command, const std::string& arg)
 {
     Poco::Net::SocketAddress announced = sendPassiveCommand();
     Poco::Net::StreamSocket socket;
     socket.connect(Poco::Net::SocketAddress(_pControlSocket->peerAddress().host(), announced.port()), timeout);
+    socket.setSendTimeout(timeout);
+    socket.setReceiveTimeout(timeout);
     std::string response;
     int status = sendCommand(command, arg, response);
     if (!isPositivePreliminary(status))
         throw Poco::Net::FTPException(command + " command failed", response, status);
-    return tls ? secureDataConnection(socket) : socket;
+    if (!tls)
+        return socket;
+    try {
+        return secureDataConnection(socket);
+    } catch (const Poco::Exception&) {
+        abandonDataConnection(socket, command, arg);
+        throw;
+    }
+}
+
+// The server has begun the command; once it has answered the broken
+// transfer, an upload leaves nothing behind (the file is empty by then).
+// The failure of the data connection is what the user hears of.
+void FtpSession::abandonDataConnection(Poco::Net::StreamSocket& socket, const std::string& command,
+                                       const std::string& arg)
+{
+    try {
+        socket.close();
+        std::string response;
+        _pControlSocket->receiveStatusMessage(response);
+        if (command == "STOR")
+            remove(arg);
+    } catch (const Poco::Exception&) {
+    }
 }
 
 // Servers that insist on the control connection's session (vsftpd by

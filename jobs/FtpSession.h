@@ -77,9 +77,11 @@ public:
 protected:
     // Passive, as the base's, but the data connection goes to the control
     // connection's peer with the port of the reply: a server behind NAT names
-    // its private address in PASV. The connect is bounded by the timeout.
-    // Over TLS the data connection resumes the control connection's TLS
-    // session and must show the accepted certificate.
+    // its private address in PASV. The connect, and every send and receive
+    // after it, are bounded by the timeout. Over TLS the data connection
+    // resumes the control connection's TLS session and must show the
+    // accepted certificate; when its TLS fails, a file whose STOR the server
+    // accepted is removed again.
     Poco::Net::StreamSocket establishDataConnection(const std::string& command, const std::string& arg) override;
 
 private:
@@ -88,6 +90,7 @@ private:
     void protectDataConnections();
     void agreeOnEncoding();
     Poco::Net::StreamSocket secureDataConnection(const Poco::Net::StreamSocket& socket);
+    void abandonDataConnection(Poco::Net::StreamSocket& socket, const std::string& command, const std::string& arg);
     void drainSecureData();
 
     NameEncoding encoding;

@@ -10,8 +10,12 @@ namespace {
     throw std::length_error("the name listing passes its bounds");
 }
 
+// A stream swallows its connection's failure and just ends; with badbit
+// among its exceptions it throws that failure on, so a listing cut short
+// (a reset, or TLS closed without close_notify) is never taken as whole.
 std::string readBounded(std::istream& listing)
 {
+    listing.exceptions(std::ios::badbit);
     std::string text;
     std::vector<char> buffer(65536);
     while (listing.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || listing.gcount() > 0) {

@@ -16,7 +16,7 @@ public:
     static const size_t maxNames = 1000000;
 
     // Throws std::length_error once the listing passes either bound, and
-    // what the stream throws when its connection fails.
+    // what the stream's connection throws when it fails before the end.
     static NameListing read(std::istream& listing);
 
     // Names in listing order; none is empty or holds a CR or LF.

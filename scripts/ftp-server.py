@@ -7,13 +7,16 @@ transfers. Prints "ready" once it listens, and a line per command it
 receives to --log, so tests can see what the plug-in sent.
 """
 import argparse
+import os
 import socket
+import struct
 import sys
 import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler, DTPHandler, TLS_DTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
+from OpenSSL import SSL
 
 
 def parse_args():
@@ -40,6 +43,16 @@ def parse_args():
                    help="a welcome of continuation lines, or a name listing, that never ends")
     p.add_argument("--drop-upload-after", type=int, default=0,
                    help="close the data connection of a STOR after this many bytes")
+    p.add_argument("--stall-upload-after", type=int, default=0,
+                   help="stop reading the data connection of a STOR after this many bytes, and never answer")
+    p.add_argument("--stall-listing", action="store_true", help="send one name of a listing, then nothing")
+    p.add_argument("--stall-data-handshake", action="store_true",
+                   help="never answer the TLS handshake of a data connection")
+    p.add_argument("--reset-listing-after", type=int, default=0,
+                   help="reset a listing's data connection after this many bytes (over TLS without "
+                   "close_notify) and report the transfer complete")
+    p.add_argument("--later-data-certificate", metavar="PEM",
+                   help="a certificate that every data connection but a session's first shows")
     p.add_argument("--tls", metavar="PEM", help="offer TLS (AUTH TLS) with this certificate and key; "
                    "not together with --throttle")
     return p.parse_args()
@@ -55,6 +68,16 @@ def serve_silently(args):
     while True:
         connection, _ = listener.accept()
         held.append(connection)
+
+
+class Lines:
+    """A producer of one line at a time, so a transfer can be cut between lines."""
+
+    def __init__(self, data):
+        self.lines = data.splitlines(keepends=True)
+
+    def more(self):
+        return self.lines.pop(0) if self.lines else b""
 
 
 class Endless:
@@ -98,15 +121,60 @@ def main():
         # One read per 50 ms slice at most, so slow rates hold too.
         auto_sized_buffers = False
         ac_in_buffer_size = max(512, min(65536, args.throttle // 20)) if args.throttle else 65536
+        stalled = False
 
-        def handle_read(self):
-            super().handle_read()
-            if args.drop_upload_after and self.receive and self.tot_bytes_received >= args.drop_upload_after:
+        def handle_read_event(self):
+            # The base binds the event to its own handle_read, and TLS wraps
+            # it for its handshake: what was read is looked at after either.
+            super().handle_read_event()
+            if not self.receive or self._closed:
+                return
+            if args.drop_upload_after and self.tot_bytes_received >= args.drop_upload_after:
                 self._resp = ("426 Connection closed; transfer aborted.", lambda *ignored: None)
                 self.close()
+            elif args.stall_upload_after and self.tot_bytes_received >= args.stall_upload_after:
+                self.stall()
 
-        if not args.tls:  # TLS handles the event itself, for its handshake
-            handle_read_event = handle_read  # the base binds the event to its own handle_read
+        def handle_write(self):
+            if not self.receive and self.tot_bytes_sent > 0:
+                if args.stall_listing:
+                    self.stall()
+                    return
+                if args.reset_listing_after and self.tot_bytes_sent >= args.reset_listing_after:
+                    self.reset()
+                    return
+            super().handle_write()
+
+        def reset(self):
+            """A reset with no close_notify before it; the server says all went well."""
+            self._resp = ("226 Transfer complete.", lambda *ignored: None)
+            self._error = True
+            self.socket.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.close()
+
+        def secure_connection(self, ssl_context):
+            self.cmd_channel.secured_data_connections += 1
+            if args.later_data_certificate and self.cmd_channel.secured_data_connections > 1:
+                ssl_context = SSL.Context(SSL.TLS_SERVER_METHOD)
+                ssl_context.use_certificate_chain_file(args.later_data_certificate)
+                ssl_context.use_privatekey_file(args.later_data_certificate)
+            super().secure_connection(ssl_context)
+            if args.stall_data_handshake:
+                self.stall()
+
+        def stall(self):
+            """Neither reads nor writes this connection again, and never ends it."""
+            self.stalled = True
+            self.del_channel()
+
+        # TLS puts a connection back into the loop whenever it wants to read or write.
+        def add_channel(self, map=None, events=None):
+            if not self.stalled:
+                super().add_channel(map, events)
+
+        def modify_ioloop_events(self, events, logdebug=False):
+            if not self.stalled:
+                super().modify_ioloop_events(events, logdebug)
 
         def _throttle_bandwidth(self, len_chunk, max_speed):
             """The rate in 50 ms slices. pyftpdlib's own throttle takes a whole
@@ -133,6 +201,7 @@ def main():
         passive_ports = range(30000, 30500)
         # Names pass as the bytes the client sent (Windows-1250 from a Polish system).
         unicode_errors = "surrogateescape"
+        secured_data_connections = 0
 
         def on_connect(self):
             if "greeting" in args.endless:
@@ -157,6 +226,10 @@ def main():
                 return
             if cmd == "NLST" and args.list:
                 self.push_listing()
+                return
+            if cmd == "NLST" and (args.stall_listing or args.reset_listing_after):
+                self.push_dtp_data(Lines(b"".join(
+                    name.encode() + b"\r\n" for name in sorted(os.listdir(args.root)))), isproducer=True, cmd="NLST")
                 return
             super().pre_process_command(line, cmd, arg)
 

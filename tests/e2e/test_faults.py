@@ -3,6 +3,7 @@
 box each, nothing left behind that the plug-in deletes, the messenger
 unloads the plug-in cleanly, and no scenario hangs."""
 import os
+import shutil
 import time
 
 import harness
@@ -13,14 +14,31 @@ NEVER_SHOWN_CLOSED = 'window "FTP - postęp wysyłania" (never shown) closed: Na
 
 
 class FaultTest(harness.EndToEndTest):
-    def upload(self, *server_options, data=b"data", **settings):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.certificates = harness.TestCertificates()
+        cls.certificates.trust_ca(cls.wine)
+        cls.tls = ("--tls", cls.certificates.server("127.0.0.1"))
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.certificates.close()
+        super().tearDownClass()
+
+    def upload(self, *server_options, data=b"data", name="f.txt", **settings):
         server = self.start_server(*server_options)
         self.host.configure(**dict(SERVER, **settings))
         started = time.time()
-        result = self.host.run("--file", harness.windows_path(self.local_file("f.txt", data)), "send")
+        result = self.host.run("--file", harness.windows_path(self.local_file(name, data)), "send")
         self.assertLess(time.time() - started, 60, result)
-        self.assertEqual(0, result.code, result)
         return server, result
+
+    def replace_server(self, server):
+        """Stops SERVER and empties its folder for the next scenario."""
+        server.stop()
+        self.servers.remove(server)
+        shutil.rmtree(server.root)
 
     def assertBox(self, result, title, text_start):
         boxes = result.starting("message box")
@@ -78,6 +96,46 @@ class FaultTest(harness.EndToEndTest):
         self.assertEqual(b"data", server.read("f.txt"))
         self.serve_web(server)
         self.assertLinksServe(result, b"data")
+
+    # The data connection stops in the middle of the file, of the listing or
+    # of its TLS handshake: the session's timeout ends the run.
+    def test_stalled_data_connection_times_out_and_stores_nothing(self):
+        for options in (("--stall-upload-after", "100000"), ("--stall-upload-after", "100000") + self.tls,
+                        ("--stall-listing",), ("--stall-data-handshake",) + self.tls):
+            with self.subTest(options=options):
+                server, result = self.upload(*options, data=os.urandom(40000000))
+                self.assertBox(result, "Vornix - Timeout", "Timeout")
+                self.assertEqual([], server.files())
+                self.replace_server(server)
+
+    # The listing's connection is reset after a third of the names (over TLS
+    # with no close_notify), and the server then says all went well.
+    def test_listing_cut_short_neither_overwrites_nor_reports_all_deleted(self):
+        for tls in ((), self.tls):
+            with self.subTest(tls=tls):
+                server = self.start_server("--reset-listing-after", "24000", *tls)
+                names = ["n%05d.txt" % number for number in range(5999)] + ["wyniki.txt"]
+                for name in names:
+                    server.write(name, b"stare")
+                self.host.configure(**SERVER)
+                result = self.host.run("--file", harness.windows_path(self.local_file("wyniki.txt", b"nowe")), "send")
+                self.assertBox(result, "Vornix - Connection Error", "")
+                result = self.host.run("--answer", "yes", "clean")
+                boxes = result.starting("message box")
+                self.assertEqual(2, len(boxes), result)
+                self.assertTrue(boxes[1].startswith('message box "Vornix": '), boxes)
+                self.assertNotIn("pomyślnie", boxes[1])
+                self.assertEqual(names, server.files())
+                self.assertEqual(b"stare", server.read("wyniki.txt"))
+                self.replace_server(server)
+
+    # The file's data connection shows another certificate after the server
+    # accepted STOR: the empty file it made goes.
+    def test_failed_tls_of_the_file_connection_leaves_no_empty_file(self):
+        server, result = self.upload("--later-data-certificate", self.certificates.server("other"), *self.tls)
+        self.assertBox(result, "Vornix - Connection Error", "")
+        self.assertIn("DELE f.txt", server.commands())
+        self.assertEqual([], server.files())
 
     def test_delete_refused_stops_delete_all(self):
         server = self.start_server("--refuse", "DELE=550")
