@@ -40,7 +40,8 @@ FtpDelAllThread::FtpDelAllThread()
 
 bool FtpDelAllThread::isKept(const std::string& name)
 {
-    return (!name.empty() && name[0] == '.') || name == "index.htm" || name == "index.html";
+    return (!name.empty() && name[0] == '.') || name == "index.htm" || name == "index.html" ||
+           name.find_first_of(std::string("/\\\0", 3)) != std::string::npos;
 }
 
 DWORD FtpDelAllThread::threadMain()

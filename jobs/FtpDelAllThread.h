@@ -16,7 +16,10 @@ public:
     // Asks the user; only a yes starts the thread.
     FtpDelAllThread();
 
-    // Dot-names and the two index pages stay, compared case-sensitively.
+    // Dot-names ("." and ".." among them) and the two index pages stay,
+    // compared case-sensitively. So does what is no plain name in this
+    // directory (one with a slash, a backslash or NUL): a hostile server
+    // could aim a DELE at other files the account reaches.
     static bool isKept(const std::string& name);
 
 private:

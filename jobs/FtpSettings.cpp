@@ -16,14 +16,16 @@ namespace {
 
 }
 
+// Settings saved before the choice existed mean "when offered"; a value
+// this version does not know fails closed.
 TlsMode FtpSettings::readTlsMode()
 {
     SettingRead stored = SettingsStore::readInt(SettingKeys::tls);
-    if (stored.value == static_cast<int32_t>(TlsMode::Required))
-        return TlsMode::Required;
+    if (!stored.found || stored.value == static_cast<int32_t>(TlsMode::WhenOffered))
+        return TlsMode::WhenOffered;
     if (stored.value == static_cast<int32_t>(TlsMode::Off))
         return TlsMode::Off;
-    return TlsMode::WhenOffered;
+    return TlsMode::Required;
 }
 
 FtpSettings FtpSettings::read()

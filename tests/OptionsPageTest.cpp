@@ -1,5 +1,6 @@
 // The options page driven by host events, over a recording settings service.
 #include "tests/RecordingHost.h"
+#include "jobs/FtpSettings.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 #include "ui/OptionsPage.h"
@@ -93,6 +94,10 @@ TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
     EXPECT_EQ(0, host.integers[SettingKeys::linksOnlyShown]);
     EXPECT_EQ(1, host.integers[SettingKeys::autoClose]);
     EXPECT_EQ(2, host.integers[SettingKeys::tls]);
+
+    // A choice this version does not know fails closed: TLS required.
+    host.integers[SettingKeys::tls] = 7;
+    EXPECT_EQ(TlsMode::Required, FtpSettings::readTlsMode());
 }
 
 TEST_F(OptionsPageTest, CancelAndUnknownCodesWriteNothing)

@@ -148,10 +148,12 @@ TEST(ServerAddressTest, HostWithOptionalPort)
         EXPECT_FALSE(ServerAddress::parse(bad, a)) << bad;
 }
 
-TEST(DeleteAll, KeepsDotNamesAndTheExactIndexPages)
+TEST(DeleteAll, KeepsDotNamesTheExactIndexPagesAndWhatIsNoPlainName)
 {
-    for (const char* kept : {".htaccess", ".", "..", "index.htm", "index.html"})
+    for (std::string kept : {".htaccess", ".", "..", "index.htm", "index.html", "/inny/plik.txt", "c:\\win.txt",
+                             "sub/dir.txt", "../x"})
         EXPECT_TRUE(Vornix::FtpDelAllThread::isKept(kept)) << kept;
+    EXPECT_TRUE(Vornix::FtpDelAllThread::isKept(std::string("a\0.txt", 5)));
     for (const char* deleted : {"a.txt", "Index.html", "INDEX.HTM", "index.html.bak", "x.index.htm"})
         EXPECT_FALSE(Vornix::FtpDelAllThread::isKept(deleted)) << deleted;
 }

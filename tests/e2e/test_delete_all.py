@@ -34,9 +34,11 @@ class DeleteAllTest(harness.EndToEndTest):
         self.assertEqual([], server.commands())
         self.assertEqual(["a.txt"], server.files())
 
+    # Names that are no plain name in the directory are never sent to DELE.
     def test_kept_names_stay_and_the_rest_go_in_listing_order(self):
         names = [b"a.txt", b"index.htm", b"Index.html", b".htaccess", b"b.zip"]
-        server = self.start_server("--list", self.scripted_listing(names))
+        elsewhere = [b"/inny/plik.txt", b"c:\\win.txt", b"sub/dir.txt", b".", b".."]
+        server = self.start_server("--list", self.scripted_listing(names[:3] + elsewhere + names[3:]))
         for name in names:
             server.write(os.fsdecode(name))
         result = self.clean()
