@@ -48,8 +48,21 @@ std::wstring day(const Poco::DateTime& time)
 }
 
 CertificateTrust::CertificateTrust(const ServerAddress& server, Question ask)
-    : serverName(nameOf(server)), pinSetting(pinKey(server)), ask(std::move(ask))
+    : serverName(nameOf(server)), pinSetting(pinKey(server)),
+      tlsDoneSetting(SettingKeys::tlsDonePrefix + nameOf(server)), ask(std::move(ask))
 {
+}
+
+bool CertificateTrust::expectsTls() const
+{
+    return SettingsStore::readInt(tlsDoneSetting.c_str()).value == 1 ||
+           !SettingsStore::readString(pinSetting.c_str()).empty();
+}
+
+void CertificateTrust::rememberTls() const
+{
+    if (SettingsStore::readInt(tlsDoneSetting.c_str()).value != 1)
+        SettingsStore::writeInt(tlsDoneSetting.c_str(), 1);
 }
 
 std::wstring CertificateTrust::pinKey(const ServerAddress& server)

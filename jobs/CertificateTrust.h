@@ -2,6 +2,9 @@
 // vouch for it and it names the server; when it is the one the user accepted
 // for this server before (its SHA-256 fingerprint is kept in the settings);
 // or when the user accepts it now, on the job's thread, which keeps it.
+// Also whether the server must speak TLS even where TLS is only wanted when
+// offered: once it did, a refusal is more likely someone on the way than a
+// server that gave TLS up, and would hand them the login in clear text.
 #pragma once
 
 #include "jobs/ServerAddress.h"
@@ -25,6 +28,12 @@ public:
     void approve(const Poco::Net::X509Certificate& certificate,
                  const std::function<long()>& verificationError) const;
 
+    // True when a session to this server completed TLS before, or the user
+    // accepted a certificate of it.
+    bool expectsTls() const;
+    // Keeps that a session to this server completed TLS.
+    void rememberTls() const;
+
     // The question as a message box with Yes and No.
     static bool askInBox(const std::wstring& question);
 
@@ -40,5 +49,6 @@ private:
 
     std::wstring serverName;  // "host:port"
     std::wstring pinSetting;
+    std::wstring tlsDoneSetting;
     Question ask;
 };

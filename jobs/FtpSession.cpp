@@ -67,7 +67,8 @@ FtpSession::FtpSession(const ServerAddress& address)
 }
 
 // With WhenOffered only a refusal of AUTH TLS itself (a 5xx reply) leaves
-// the session in clear text; once the server agreed, every failure throws.
+// the session in clear text, and only with a server that never did TLS
+// before; once the server agreed, every failure throws.
 void FtpSession::startTls(TlsMode mode, const CertificateTrust& trust)
 {
     if (mode == TlsMode::Off)
@@ -75,10 +76,16 @@ void FtpSession::startTls(TlsMode mode, const CertificateTrust& trust)
     std::string response;
     int status = sendCommand("AUTH", "TLS", response);
     if (!isPositiveCompletion(status)) {
-        if (mode == TlsMode::WhenOffered && isPermanentNegative(status))
+        bool mayGoOnInClear = mode == TlsMode::WhenOffered && isPermanentNegative(status);
+        if (mayGoOnInClear && !trust.expectsTls())
             return;
         throw Poco::Net::FTPException(
-            TextConversion::toAnsi(L"Serwer nie zgodził się na szyfrowanie (AUTH TLS)"), response, status);
+            TextConversion::toAnsi(mayGoOnInClear
+                                       ? L"Serwer nie oferuje już szyfrowania (AUTH TLS), choć wcześniej je "
+                                         L"oferował, więc nic nie wysłano. Jeśli tak ma być, wybierz w opcjach "
+                                         L"„Nie szyfruj”"
+                                       : L"Serwer nie zgodził się na szyfrowanie (AUTH TLS)"),
+            response, status);
     }
     tls = std::make_unique<TlsContext>(serverHost);
     Poco::Net::SecureStreamSocket secure =
@@ -87,6 +94,7 @@ void FtpSession::startTls(TlsMode mode, const CertificateTrust& trust)
     Poco::Net::X509Certificate certificate = secure.peerCertificate();
     trust.approve(certificate, [this] { return tls->verificationError(); });
     acceptedFingerprint = CertificateTrust::fingerprint(certificate);
+    trust.rememberTls();
 }
 
 NameListing FtpSession::listNames()

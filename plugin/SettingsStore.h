@@ -23,6 +23,8 @@ constexpr const wchar_t* tls = L"cfg/Vornix/tls";
 // Followed by "host:port": the SHA-256 fingerprint of the certificate the
 // user chose to trust for that server.
 constexpr const wchar_t* certificatePinPrefix = L"cfg/Vornix/certificatePin/";
+// Followed by "host:port": 1 once a session to that server completed TLS.
+constexpr const wchar_t* tlsDonePrefix = L"cfg/Vornix/tlsDone/";
 }
 
 struct SettingRead {

@@ -82,7 +82,7 @@ class TlsTest(harness.EndToEndTest):
     # OpenSSL lives inside the plug-in: nothing of it may run once the plug-in
     # is unloaded and freed, neither at the next load nor at the exit (the
     # harness fails any run whose exit status is not 0 or that crashed).
-    def test_load_upload_unload_twice_in_one_process_and_exit(self):
+    def test_load_upload_unload_twice_in_one_process_and_never_in_clear_again(self):
         server = self.start_tls_server(self.certificates.server("twice", signer=None))
         self.host.configure(**SERVER)
         path = self.local_file("plik.txt", b"tajne dane")
@@ -90,6 +90,19 @@ class TlsTest(harness.EndToEndTest):
         self.assertEqual(1, len(result.starting(QUESTION)), result)
         self.assertEqual(2, len(result.starting("shown ")), result)
         self.assertEqual(2, len(server.files()), result)
+
+        # That server did TLS: refusing AUTH TLS now ends the run before the
+        # login, until the user chooses no encryption.
+        plain = self.replace_server(server, "pyftpdlib")
+        result = self.upload("no")
+        boxes = result.starting("message box")
+        self.assertEqual(1, len(boxes), result)
+        self.assertTrue(boxes[0].startswith('message box "Vornix - FTP Error": '), boxes)
+        self.assertIn("nie oferuje już szyfrowania", boxes[0])
+        self.assertLoginNeverSent(plain)
+        result = self.upload("no", tls=2)
+        self.assertEqual([], result.starting("message box"), result)
+        self.assertEqual(["plik.txt"], plain.files())
 
     def test_refused_certificate_or_refused_tls_sends_nothing_of_the_login(self):
         server = self.start_tls_server(self.certificates.server("refused", signer=None))
