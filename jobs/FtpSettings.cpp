@@ -2,6 +2,7 @@
 
 #include "jobs/NameListing.h"
 #include "plugin/SettingsStore.h"
+#include "plugin/StoredPassword.h"
 #include "plugin/TextConversion.h"
 
 #include <Poco/Net/NetException.h>
@@ -32,7 +33,10 @@ FtpSettings FtpSettings::read()
 {
     std::string host = SettingsStore::readNarrowString(SettingKeys::ftpHost);
     FtpSettings settings;
-    settings.password = SettingsStore::readString(SettingKeys::password);
+    if (!StoredPassword::read(settings.password))
+        throw Poco::Net::FTPException(TextConversion::toAnsi(
+            L"Nie można odczytać zapisanego hasła: zapisano je na innym koncie Windows lub innym komputerze. "
+            L"Wpisz hasło ponownie w opcjach wtyczki (FTP)."), 0);
     settings.username = SettingsStore::readString(SettingKeys::username);
     settings.dir = SettingsStore::readString(SettingKeys::dir);
     if (host.empty())

@@ -3,6 +3,7 @@
 #include "jobs/FtpSettings.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
+#include "plugin/StoredPassword.h"
 #include "ui/OptionsPage.h"
 
 #include <gtest/gtest.h>
@@ -89,7 +90,12 @@ TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
         EXPECT_EQ(L"write", calls[2 * i + 1]);
     }
     EXPECT_EQ(L"ftp.example.org", host.texts[SettingKeys::ftpHost]);
-    EXPECT_EQ(L"tajne", host.texts[SettingKeys::password]);
+    // An earlier version's plain password comes back protected.
+    EXPECT_EQ(0u, host.texts[SettingKeys::password].find(L"{DPAPI}"));
+    std::wstring password;
+    EXPECT_TRUE(StoredPassword::unprotect(host.texts[SettingKeys::password], password));
+    EXPECT_EQ(L"tajne", password);
+    EXPECT_FALSE(StoredPassword::unprotect(L"{DPAPI}AQAAANCMnd8BFdERjHoAwE", password));
     EXPECT_EQ(L"", host.texts[SettingKeys::dir]);
     EXPECT_EQ(0, host.integers[SettingKeys::linksOnlyShown]);
     EXPECT_EQ(1, host.integers[SettingKeys::autoClose]);

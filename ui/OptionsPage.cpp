@@ -5,6 +5,7 @@
 #include "plugin/HostLog.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
+#include "plugin/StoredPassword.h"
 
 #include <strsafe.h>
 
@@ -144,7 +145,9 @@ OptionsPageControls* OptionsPage::createControls(HWND parent, HINSTANCE module, 
     auto controls = new OptionsPageControls();
     for (const ControlLayout& layout : controlLayouts) {
         std::wstring stored;
-        if (!layout.text)
+        if (layout.slot == Controls::PasswordEdit)
+            StoredPassword::read(stored);
+        else if (!layout.text)
             stored = SettingsStore::readString(editKeys[layout.slot]);
         controls->windows[layout.slot] = CreateWindowExW(
             0, layout.className, layout.text ? layout.text : stored.c_str(), layout.style, x + layout.left, y + layout.top,
@@ -177,7 +180,11 @@ void OptionsPage::saveControls(OptionsPageControls* controls)
     for (int slot = Controls::FtpHostEdit; slot <= Controls::HttpHostEdit; ++slot) {
         wchar_t text[editTextCapacity] = {};
         GetWindowTextW(controls->windows[slot], text, editTextCapacity);
-        SettingsStore::writeString(editKeys[slot], text);
+        if (slot == Controls::PasswordEdit)
+            StoredPassword::write(text);
+        else
+            SettingsStore::writeString(editKeys[slot], text);
+        SecureZeroMemory(text, sizeof(text));
     }
     SettingsStore::writeInt(SettingKeys::linksOnlyShown, checkValue(controls->windows[Controls::LinksOnlyShownCheck]));
     SettingsStore::writeInt(SettingKeys::autoClose, checkValue(controls->windows[Controls::AutoCloseCheck]));

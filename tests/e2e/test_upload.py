@@ -41,6 +41,24 @@ class UploadTest(harness.EndToEndTest):
         for name, data in files.items():
             self.assertEqual(data, server.read(name), name)
 
+    def test_password_is_stored_protected_and_one_protected_elsewhere_is_never_sent(self):
+        server = self.start_server()
+        self.host.configure(**SERVER)
+        config = os.path.join(self.host.profile, "Vornix.cfg")
+        with open(config, encoding="utf-16", newline="") as f:
+            text = f.read()
+        self.assertNotIn("secret", text)
+        self.assertIn("\tcfg/Vornix/password\t{DPAPI}", text)
+        # As protected by another Windows user: this one cannot unprotect it.
+        with open(config, "w", encoding="utf-16", newline="") as f:
+            f.write(re.sub(r"(\tcfg/Vornix/password\t)\{DPAPI\}[^\r\n]+", r"\1{DPAPI}AQAAANCMnd8BFdERjHoAwE", text))
+        result = self.host.run("--file", harness.windows_path(self.local_file("a.txt", b"abc")), "send")
+        boxes = result.starting("message box")
+        self.assertEqual(1, len(boxes), result)
+        self.assertTrue(boxes[0].startswith('message box "Vornix - FTP Error": '), boxes)
+        self.assertIn("Wpisz hasło ponownie", boxes[0])
+        self.assertEqual([], server.commands())
+
     def assertTakenBack(self, server, result):
         """Nothing stored, shown, sent or reported; the window left open."""
         self.assertEqual(0, result.code, result)
