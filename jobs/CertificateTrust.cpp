@@ -30,6 +30,13 @@ std::wstring reason(long verificationError)
         return L"certyfikat wygasł";
     case X509_V_ERR_CERT_NOT_YET_VALID:
         return L"certyfikat nie jest jeszcze ważny";
+    case X509_V_ERR_EE_KEY_TOO_SMALL:
+    case X509_V_ERR_CA_KEY_TOO_SMALL:
+        return L"klucz w łańcuchu certyfikatu jest za krótki (RSA poniżej 2048 bitów)";
+    case X509_V_ERR_CA_MD_TOO_WEAK:
+        return L"certyfikat podpisano przestarzałym algorytmem (SHA-1 lub słabszym)";
+    case X509_V_ERR_CERT_REJECTED:
+        return L"Windows uznaje ten certyfikat lub jego wystawcę za niegodny zaufania";
     default:
         return TextConversion::readable(X509_verify_cert_error_string(verificationError));
     }

@@ -25,8 +25,9 @@ public:
     const std::string& serverName() const { return sniName; }
 
     // X509_V_OK when the chain of the last full handshake leads to one of
-    // Windows' roots and names the host; otherwise OpenSSL's first
-    // X509_V_ERR_* code. The roots are read on the first call: opening
+    // Windows' roots, names the host (no partial wildcards, no CN beside
+    // names), holds no key or signature below security level 2 and nothing
+    // Windows distrusts; otherwise OpenSSL's first X509_V_ERR_* code. The roots are read on the first call: opening
     // Windows' stores takes a quarter of a second under Wine, and a
     // certificate the user pinned needs no verdict.
     long verificationError();
@@ -34,6 +35,7 @@ public:
 private:
     static int keepChain(X509_STORE_CTX* chain, void* self);
     long verifyPresentedChain();
+    static bool hasDisallowed(STACK_OF(X509)* chain);
     void forgetPresentedChain();
 
     Poco::Net::Context::Ptr poco;

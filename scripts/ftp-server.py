@@ -90,6 +90,16 @@ class Endless:
         return self.block
 
 
+def tls_context(pem):
+    """A server context for the certificate and key in PEM, whatever their
+    strength: how the client judges a weak certificate is under test."""
+    context = SSL.Context(SSL.TLS_SERVER_METHOD)
+    context.set_cipher_list(b"DEFAULT:@SECLEVEL=0")
+    context.use_certificate_chain_file(pem)
+    context.use_privatekey_file(pem)
+    return context
+
+
 def pairs(values, convert):
     out = {}
     for item in values:
@@ -155,9 +165,7 @@ def main():
         def secure_connection(self, ssl_context):
             self.cmd_channel.secured_data_connections += 1
             if args.later_data_certificate and self.cmd_channel.secured_data_connections > 1:
-                ssl_context = SSL.Context(SSL.TLS_SERVER_METHOD)
-                ssl_context.use_certificate_chain_file(args.later_data_certificate)
-                ssl_context.use_privatekey_file(args.later_data_certificate)
+                ssl_context = tls_context(args.later_data_certificate)
             super().secure_connection(ssl_context)
             if args.stall_data_handshake:
                 self.stall()
@@ -239,6 +247,8 @@ def main():
             self.push_dtp_data(data, isproducer=False, cmd="NLST")
 
     Handler.authorizer = authorizer
+    if args.tls:
+        Handler.ssl_context = tls_context(args.tls)
     Handler.masquerade_address = args.pasv_address
     if args.utf8_names:
         Handler.unicode_errors = "replace"

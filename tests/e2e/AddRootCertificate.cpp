@@ -1,6 +1,7 @@
-// add-root-certificate.exe FILE: adds the DER certificate in FILE to the
-// current user's "ROOT" store, as a company policy adds its own root. The
-// end-to-end tests use it in their Wine prefix. Exits 0 on success.
+// add-root-certificate.exe FILE [STORE]: adds the DER certificate in FILE to
+// the current user's STORE ("ROOT" unless told), as a company policy adds its
+// own root, or distrusts a certificate ("Disallowed"). The end-to-end tests
+// use it in their Wine prefix. Exits 0 on success.
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -10,11 +11,11 @@
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 2)
+    if (argc != 2 && argc != 3)
         return 2;
     std::ifstream file(argv[1], std::ios::binary);
     std::vector<BYTE> der((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    HCERTSTORE roots = CertOpenSystemStoreW(0, L"ROOT");
+    HCERTSTORE roots = CertOpenSystemStoreW(0, argc == 3 ? argv[2] : L"ROOT");
     if (der.empty() || !roots)
         return 1;
     BOOL added = CertAddEncodedCertificateToStore(roots, X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()),

@@ -292,16 +292,16 @@ class TestCertificates:
     def path(self, name, suffix=".pem"):
         return os.path.join(self.folder, name + suffix)
 
-    def make(self, name, common_name, signer, extensions=()):
+    def make(self, name, common_name, signer, extensions=(), key_type="rsa:2048", digest="-sha256"):
         """Certificate NAME for COMMON_NAME, signed by SIGNER (a name made
         before) or by itself; returns its PEM file."""
         key, certificate = self.path(name, ".key"), self.path(name, ".crt")
-        request = ["openssl", "req", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-subj", "/CN=" + common_name,
-                   "-days", "30"] + [word for extension in extensions for word in ("-addext", extension)]
+        request = ["openssl", "req", "-newkey", key_type, "-nodes", "-keyout", key, "-subj", "/CN=" + common_name,
+                   "-days", "30", digest] + [word for extension in extensions for word in ("-addext", extension)]
         if signer:
             subprocess.run(request + ["-out", certificate + ".csr"], check=True, stderr=subprocess.DEVNULL)
             subprocess.run(["openssl", "x509", "-req", "-in", certificate + ".csr", "-CA", self.path(signer, ".crt"),
-                            "-CAkey", self.path(signer, ".key"), "-copy_extensions", "copy", "-days", "30",
+                            "-CAkey", self.path(signer, ".key"), "-copy_extensions", "copy", "-days", "30", digest,
                             "-out", certificate], check=True, stderr=subprocess.DEVNULL)
         else:
             subprocess.run(request + ["-x509", "-out", certificate], check=True, stderr=subprocess.DEVNULL)
@@ -321,16 +321,17 @@ class TestCertificates:
                              capture_output=True, text=True).stdout
         return out.strip().split("=", 1)[1]
 
-    def trust_ca(self, wine):
-        """Adds the test CA to the Wine prefix's root store, as a company
-        policy adds its own root."""
-        der = self.path("ca", ".der")
-        subprocess.run(["openssl", "x509", "-in", self.path("ca", ".crt"), "-outform", "DER", "-out", der], check=True)
+    def trust_ca(self, wine, name="ca", store="ROOT"):
+        """Adds the certificate NAME (the test CA unless told) to the Wine
+        prefix's STORE, as a company policy adds its own root; "Disallowed"
+        makes Windows distrust it."""
+        der = self.path(name, ".der")
+        subprocess.run(["openssl", "x509", "-in", self.path(name, ".crt"), "-outform", "DER", "-out", der], check=True)
         result = subprocess.run([os.path.join(ROOT, "cmake", "wine-run"), os.path.join(BIN, "add-root-certificate.exe"),
-                                 windows_path(der)], env=wine.env(), stdin=subprocess.DEVNULL,
+                                 windows_path(der), store], env=wine.env(), stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if result.returncode != 0:
-            raise RuntimeError("the test CA was not added to the root store")
+            raise RuntimeError("%s was not added to the store %s" % (name, store))
 
 
 def primary_group(account):

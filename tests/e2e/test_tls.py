@@ -136,6 +136,30 @@ class TlsTest(harness.EndToEndTest):
         self.assertLoginNeverSent(server)
         self.assertEqual([], server.files())
 
+    # Each chain below passed the old checks; now each is asked about, as
+    # any certificate Windows does not vouch for, and never trusted silently.
+    def test_weak_or_distrusted_chains_are_asked_about(self):
+        certificates = self.certificates
+        certificates.make("weakca", "Weak CA", None, ["basicConstraints=critical,CA:TRUE"], key_type="rsa:1024")
+        certificates.trust_ca(self.wine, "weakca")
+        certificates.server("banned")
+        certificates.trust_ca(self.wine, "banned", store="Disallowed")
+        cases = {"klucz w łańcuchu certyfikatu jest za krótki": certificates.server("underweak", signer="weakca"),
+                 "przestarzałym algorytmem": certificates.make("sha1", "sha1", "ca", ["subjectAltName=IP:127.0.0.1"],
+                                                               digest="-sha1"),
+                 "niegodny zaufania": certificates.path("banned")}
+        certificates.trust_ca(self.wine)
+        server = None
+        for reason, certificate in cases.items():
+            with self.subTest(reason=reason):
+                server = self.replace_server(server, "pyftpdlib", certificate) if server else \
+                    self.start_tls_server(certificate)
+                result = self.upload("no")
+                questions = result.starting(QUESTION)
+                self.assertEqual(1, len(questions), result)
+                self.assertIn(reason, questions[0])
+                self.assertLoginNeverSent(server)
+
     def test_without_tls_a_server_that_requires_it_refuses_with_its_reply(self):
         self.start_ftp("pure-ftpd", certificate=self.certificates.server("required"))
         result = self.upload("yes", tls=2)
