@@ -31,7 +31,7 @@ std::string base64(const BYTE* data, DWORD size)
     std::ostringstream text;
     Poco::Base64Encoder encoder(text);
     encoder.rdbuf()->setLineLength(0);
-    encoder.write(reinterpret_cast<const char*>(data), size);
+    encoder.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     encoder.close();
     return text.str();
 }
