@@ -235,7 +235,10 @@ def main():
             if cmd == "NLST" and args.list:
                 self.push_listing()
                 return
-            if cmd == "NLST" and (args.stall_listing or args.reset_listing_after):
+            if cmd == "NLST" and args.stall_listing:
+                self.push_dtp_data(Endless(b"a-name.txt\r\n"), isproducer=True, cmd="NLST")
+                return
+            if cmd == "NLST" and args.reset_listing_after:
                 self.push_dtp_data(Lines(b"".join(
                     name.encode() + b"\r\n" for name in sorted(os.listdir(args.root)))), isproducer=True, cmd="NLST")
                 return

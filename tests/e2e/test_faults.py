@@ -27,18 +27,23 @@ class FaultTest(harness.EndToEndTest):
         super().tearDownClass()
 
     def upload(self, *server_options, data=b"data", name="f.txt", **settings):
-        server = self.start_server(*server_options)
+        server = self.start_afresh(*server_options)
         self.host.configure(**dict(SERVER, **settings))
         started = time.time()
         result = self.host.run("--file", harness.windows_path(self.local_file(name, data)), "send")
         self.assertLess(time.time() - started, 60, result)
         return server, result
 
-    def replace_server(self, server):
-        """Stops SERVER and empties its folder for the next scenario."""
-        server.stop()
-        self.servers.remove(server)
-        shutil.rmtree(server.root)
+    def start_afresh(self, *options):
+        """A server with OPTIONS for the next scenario of a test: the earlier
+        scenario's server stopped, its folder and the messenger's profile
+        emptied (the profile remembers servers that did TLS)."""
+        for server in list(self.servers):
+            server.stop()
+            self.servers.remove(server)
+            shutil.rmtree(server.root, ignore_errors=True)
+        shutil.rmtree(self.host.profile, ignore_errors=True)
+        return self.start_server(*options)
 
     def assertBox(self, result, title, text_start):
         boxes = result.starting("message box")
@@ -106,28 +111,26 @@ class FaultTest(harness.EndToEndTest):
                 server, result = self.upload(*options, data=os.urandom(40000000))
                 self.assertBox(result, "Vornix - Timeout", "Timeout")
                 self.assertEqual([], server.files())
-                self.replace_server(server)
 
-    # The listing's connection is reset after a third of the names (over TLS
-    # with no close_notify), and the server then says all went well.
+    # The listing's connection is closed after a third of the names without
+    # TLS's close_notify, and the server then says all went well. (A reset
+    # in clear text reads as a plain end under Wine, which takes the socket's
+    # error for itself; Windows reports it, and it fails the run likewise.)
     def test_listing_cut_short_neither_overwrites_nor_reports_all_deleted(self):
-        for tls in ((), self.tls):
-            with self.subTest(tls=tls):
-                server = self.start_server("--reset-listing-after", "24000", *tls)
-                names = ["n%05d.txt" % number for number in range(5999)] + ["wyniki.txt"]
-                for name in names:
-                    server.write(name, b"stare")
-                self.host.configure(**SERVER)
-                result = self.host.run("--file", harness.windows_path(self.local_file("wyniki.txt", b"nowe")), "send")
-                self.assertBox(result, "Vornix - Connection Error", "")
-                result = self.host.run("--answer", "yes", "clean")
-                boxes = result.starting("message box")
-                self.assertEqual(2, len(boxes), result)
-                self.assertTrue(boxes[1].startswith('message box "Vornix": '), boxes)
-                self.assertNotIn("pomyślnie", boxes[1])
-                self.assertEqual(names, server.files())
-                self.assertEqual(b"stare", server.read("wyniki.txt"))
-                self.replace_server(server)
+        server = self.start_server("--reset-listing-after", "24000", *self.tls)
+        names = ["n%05d.txt" % number for number in range(5999)] + ["wyniki.txt"]
+        for name in names:
+            server.write(name, b"stare")
+        self.host.configure(**SERVER)
+        result = self.host.run("--file", harness.windows_path(self.local_file("wyniki.txt", b"nowe")), "send")
+        self.assertBox(result, "Vornix - Connection Error", "")
+        result = self.host.run("--answer", "yes", "clean")
+        boxes = result.starting("message box")
+        self.assertEqual(2, len(boxes), result)
+        self.assertTrue(boxes[1].startswith('message box "Vornix": '), boxes)
+        self.assertNotIn("pomyślnie", boxes[1])
+        self.assertEqual(names, server.files())
+        self.assertEqual(b"stare", server.read("wyniki.txt"))
 
     # The file's data connection shows another certificate after the server
     # accepted STOR: the empty file it made goes.
