@@ -15,16 +15,22 @@ HCERTSTORE openStore(DWORD location, const wchar_t* name)
     return CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, location | CERT_STORE_READONLY_FLAG, name);
 }
 
-// Without the property a root serves every purpose; with it, only those listed.
+// Without the property a root serves every purpose; with it, only those
+// listed. An empty list means every purpose when Windows says the property
+// is not there (CRYPT_E_NOT_FOUND), and none otherwise.
 bool servesServerAuthentication(PCCERT_CONTEXT certificate)
 {
+    const DWORD notFound = static_cast<DWORD>(CRYPT_E_NOT_FOUND);
     DWORD size = 0;
     if (!CertGetEnhancedKeyUsage(certificate, CERT_FIND_PROP_ONLY_ENHKEY_USAGE_FLAG, nullptr, &size))
-        return GetLastError() == static_cast<DWORD>(CRYPT_E_NOT_FOUND);
+        return GetLastError() == notFound;
     std::vector<BYTE> buffer(size);
     auto usage = reinterpret_cast<PCERT_ENHKEY_USAGE>(buffer.data());
+    SetLastError(0);
     if (!CertGetEnhancedKeyUsage(certificate, CERT_FIND_PROP_ONLY_ENHKEY_USAGE_FLAG, usage, &size))
-        return false;
+        return GetLastError() == notFound;
+    if (usage->cUsageIdentifier == 0)
+        return GetLastError() == notFound;
     for (DWORD i = 0; i < usage->cUsageIdentifier; ++i) {
         if (strcmp(usage->rgpszUsageIdentifier[i], szOID_PKIX_KP_SERVER_AUTH) == 0)
             return true;
