@@ -8,6 +8,7 @@
 #include <openssl/evp.h>
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
+#include <openssl/x509v3.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +38,40 @@ TEST(TlsContextTest, NameIsSentAndCheckedAnAddressOnlyChecked)
         OPENSSL_free(checkedAddress);
     }
     EXPECT_NE(X509_V_OK, named.verificationError()) << "no certificate was presented";
+}
+
+// A certificate with the common name CN and, unless empty, the name SAN
+// (as "DNS:..."); the name check reads nothing else of it.
+X509* namedCertificate(const char* cn, const char* san)
+{
+    X509* certificate = X509_new();
+    X509_NAME_add_entry_by_txt(X509_get_subject_name(certificate), "CN", MBSTRING_ASC,
+                               reinterpret_cast<const unsigned char*>(cn), -1, -1, 0);
+    if (*san) {
+        X509_EXTENSION* names = X509V3_EXT_conf_nid(nullptr, nullptr, NID_subject_alt_name, san);
+        X509_add_ext(certificate, names, -1);
+        X509_EXTENSION_free(names);
+    }
+    return certificate;
+}
+
+// Whole-label wildcards only, and no common name standing in for names.
+TEST(TlsContextTest, NameCheckTakesNeitherPartialWildcardsNorTheCommonName)
+{
+    const char* host = "files.example.org";
+    TlsContext tls(host);
+    unsigned int flags = X509_VERIFY_PARAM_get_hostflags(checks(tls));
+    struct Case {
+        const char* cn;
+        const char* san;
+        int matches;
+    } cases[] = {{"x", "DNS:files.example.org", 1}, {"x", "DNS:*.example.org", 1}, {"x", "DNS:f*.example.org", 0},
+                 {host, "", 0}};
+    for (const Case& each : cases) {
+        X509* certificate = namedCertificate(each.cn, each.san);
+        EXPECT_EQ(each.matches, X509_check_host(certificate, host, 0, flags, nullptr)) << each.cn << " " << each.san;
+        X509_free(certificate);
+    }
 }
 
 // Under Wine the ROOT store holds the Linux host's roots.
