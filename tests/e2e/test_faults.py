@@ -26,11 +26,11 @@ class FaultTest(harness.EndToEndTest):
         cls.certificates.close()
         super().tearDownClass()
 
-    def upload(self, *server_options, data=b"data", name="f.txt", **settings):
+    def upload(self, *server_options, data=b"data", **settings):
         server = self.start_afresh(*server_options)
         self.host.configure(**dict(SERVER, **settings))
         started = time.time()
-        result = self.host.run("--file", harness.windows_path(self.local_file(name, data)), "send")
+        result = self.host.run("--file", harness.windows_path(self.local_file("f.txt", data)), "send")
         self.assertLess(time.time() - started, 60, result)
         return server, result
 
