@@ -7,8 +7,6 @@
 
 #include "plugin/HostInterface.h"
 
-#include <memory>
-
 class PassedContact {
 public:
     PassedContact(const ContactRecord& original, bool forget);

@@ -60,6 +60,7 @@ CertificateTrust::CertificateTrust(const ServerAddress& server, Question ask)
 {
 }
 
+// A pin alone counts too: it was kept before this version remembered TLS.
 bool CertificateTrust::expectsTls() const
 {
     return SettingsStore::readInt(tlsDoneSetting.c_str()).value == 1 ||

@@ -76,16 +76,16 @@ void FtpSession::startTls(TlsMode mode, const CertificateTrust& trust)
     std::string response;
     int status = sendCommand("AUTH", "TLS", response);
     if (!isPositiveCompletion(status)) {
-        bool mayGoOnInClear = mode == TlsMode::WhenOffered && isPermanentNegative(status);
-        if (mayGoOnInClear && !trust.expectsTls())
-            return;
+        if (mode == TlsMode::WhenOffered && isPermanentNegative(status)) {
+            if (!trust.expectsTls())
+                return;
+            throw Poco::Net::FTPException(
+                TextConversion::toAnsi(L"Serwer nie oferuje już szyfrowania (AUTH TLS), choć wcześniej je oferował, "
+                                       L"więc nic nie wysłano. Jeśli tak ma być, wybierz w opcjach „Nie szyfruj”"),
+                response, status);
+        }
         throw Poco::Net::FTPException(
-            TextConversion::toAnsi(mayGoOnInClear
-                                       ? L"Serwer nie oferuje już szyfrowania (AUTH TLS), choć wcześniej je "
-                                         L"oferował, więc nic nie wysłano. Jeśli tak ma być, wybierz w opcjach "
-                                         L"„Nie szyfruj”"
-                                       : L"Serwer nie zgodził się na szyfrowanie (AUTH TLS)"),
-            response, status);
+            TextConversion::toAnsi(L"Serwer nie zgodził się na szyfrowanie (AUTH TLS)"), response, status);
     }
     tls = std::make_unique<TlsContext>(serverHost);
     Poco::Net::SecureStreamSocket secure =
