@@ -12,7 +12,7 @@ class NameListing {
 public:
     // Far above any real directory (a hundred thousand names take a few MB),
     // and small enough that a 32-bit messenger can spare what they take.
-    static const size_t maxBytes = 32 * 1024 * 1024;
+    static const size_t maxBytes = size_t(32) * 1024 * 1024;
     static const size_t maxNames = 1000000;
 
     // Throws std::length_error once the listing passes either bound, and

@@ -24,6 +24,14 @@ std::wstring hex(HostHandler handler)
     return hex(reinterpret_cast<const void*>(handler));
 }
 
+// A record's size as the plug-in must fill it in; HostInterface.h pins the
+// 32-bit messenger's sizes as the plug-in compiles.
+template <typename Record>
+std::wstring sizeOf()
+{
+    return L"size=" + std::to_wstring(sizeof(Record));
+}
+
 class LifecycleTest : public testing::Test {
 protected:
     void SetUp() override { pluginState.moduleHandle = GetModuleHandleW(nullptr); }
@@ -45,24 +53,27 @@ TEST_F(LifecycleTest, LoadRegistersEverythingInOrder)
 
     EXPECT_EQ(L"WTW/AddOptionsPage", calls[0].name);
     EXPECT_EQ(module(), calls[0].wParam);
-    EXPECT_EQ(L"size=40 id=" + hex(pluginInfo.guid) + L" group=WTW/Group/Plugz caption=FTP handler=" +
+    EXPECT_EQ(sizeOf<OptionsPageInfo>() + L" id=" + hex(pluginInfo.guid) +
+                  L" group=WTW/Group/Plugz caption=FTP handler=" +
                   hex(OptionsPage::onOptionsPageEvent) + L" user=" + hex(&pluginState),
               calls[0].record);
 
     EXPECT_EQ(L"WTW/Settings/GetMyConfigFile", calls[1].name);
-    EXPECT_EQ(L"size=16 capacity=261 buffer=", calls[1].record);
+    EXPECT_EQ(sizeOf<ConfigFileRequest>() + L" capacity=261 buffer=", calls[1].record);
     EXPECT_EQ(module(), calls[1].lParam);
     EXPECT_EQ(L"WTW/Settings/Init", calls[2].name);
     EXPECT_EQ(L"C:\\profile\\Vornix.cfg", calls[2].record);
     EXPECT_EQ(module(), calls[2].lParam);
 
     EXPECT_EQ(L"WTW/Menu/Add", calls[3].name);
-    EXPECT_EQ(L"size=52 item=Vornix/sendFile menu=WTW/Menu/Contact/Send caption=Wyślij plik na FTP... handler=" +
+    EXPECT_EQ(sizeOf<MenuItemInfo>() +
+                  L" item=Vornix/sendFile menu=WTW/Menu/Contact/Send caption=Wyślij plik na FTP... handler=" +
                   hex(SendCommand::onMenuCommand) + L" user=" + hex(&pluginState),
               calls[3].record);
     EXPECT_EQ(0u, calls[3].lParam);
     EXPECT_EQ(L"WTW/Menu/Add", calls[4].name);
-    EXPECT_EQ(L"size=52 item=Vornix/delAll menu=WTW/Menu/Main/Opt caption=Usuń wszystkie pliki na serwerze FTP "
+    EXPECT_EQ(sizeOf<MenuItemInfo>() +
+                  L" item=Vornix/delAll menu=WTW/Menu/Main/Opt caption=Usuń wszystkie pliki na serwerze FTP "
               L"handler=" + hex(DeleteAllCommand::onMenuCommand) + L" user=" + hex(&pluginState),
               calls[4].record);
 
@@ -101,9 +112,10 @@ TEST_F(LifecycleTest, UnloadRemovesEverythingInOrder)
     EXPECT_EQ(0x5E7u, calls[2].wParam);
     EXPECT_EQ(module(), calls[2].lParam);
     EXPECT_EQ(L"WTW/Menu/Remove", calls[3].name);
-    EXPECT_EQ(L"size=52 item=Vornix/sendFile menu=WTW/Menu/Contact/Send caption=(null) handler=00000000 "
+    EXPECT_EQ(sizeOf<MenuItemInfo>() +
+                  L" item=Vornix/sendFile menu=WTW/Menu/Contact/Send caption=(null) handler=00000000 "
               L"user=00000000", calls[3].record);
-    EXPECT_EQ(L"size=52 item=Vornix/delAll menu=WTW/Menu/Main/Opt caption=(null) handler=00000000 "
+    EXPECT_EQ(sizeOf<MenuItemInfo>() + L" item=Vornix/delAll menu=WTW/Menu/Main/Opt caption=(null) handler=00000000 "
               L"user=00000000", calls[4].record);
     EXPECT_EQ(L"unhookEvent", calls[5].function);
     EXPECT_EQ(0xE00u, calls[5].wParam);

@@ -36,7 +36,9 @@ TEST_F(SettingsStoreTest, NothingStoredReadsAsDefaults)
                                           L"callFunction WTW/Settings/Read", L"callFunction WTW/Settings/Get",
                                           L"callFunction WTW/Settings/Read", L"callFunction WTW/Settings/Get"};
     EXPECT_EQ(expected, host.names());
-    EXPECT_EQ(L"size=24 key=cfg/Vornix/sendLink type=1 handle=000005E7 int=0 length=0", host.calls()[5].record);
+    EXPECT_EQ(L"size=" + std::to_wstring(sizeof(SettingValue)) +
+                  L" key=cfg/Vornix/sendLink type=1 handle=000005E7 int=0 length=0",
+              host.calls()[5].record);
 }
 
 TEST_F(SettingsStoreTest, WritesReadBackAndEachWriteSavesTheFile)
@@ -50,7 +52,9 @@ TEST_F(SettingsStoreTest, WritesReadBackAndEachWriteSavesTheFile)
                                           L"callFunction WTW/Settings/Set", L"callFunction WTW/Settings/Write",
                                           L"callFunction WTW/Settings/Set", L"callFunction WTW/Settings/Write"};
     EXPECT_EQ(expected, host.names());
-    EXPECT_EQ(L"size=24 key=cfg/Vornix/autoClose type=1 handle=000005E7 int=0 length=0", host.calls()[0].record);
+    EXPECT_EQ(L"size=" + std::to_wstring(sizeof(SettingValue)) +
+                  L" key=cfg/Vornix/autoClose type=1 handle=000005E7 int=0 length=0",
+              host.calls()[0].record);
 
     SettingRead autoClose = SettingsStore::readInt(SettingKeys::autoClose);
     EXPECT_TRUE(autoClose.found);

@@ -19,9 +19,18 @@ import urllib.error
 import urllib.request
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-BIN = os.environ.get("VORNIX_BIN", os.path.join(ROOT, "build", "bin"))
+
+
+def wine_setting(name):
+    """One of scripts/wine-env's settings: which Windows code Wine runs here."""
+    script = '. "$0" && echo "${!1}"'
+    return subprocess.run(["bash", "-c", script, os.path.join(ROOT, "scripts", "wine-env"), name],
+                          check=True, capture_output=True, text=True).stdout.strip()
+
+
 CACHE = os.environ.get("VORNIX_CACHE", "/var/cache/vornix")
-BASE_PREFIX = os.path.join(CACHE, "wine-win32-v3")
+BIN = os.environ.get("VORNIX_BIN") or os.path.join(ROOT, wine_setting("test_build"), "bin")
+BASE_PREFIX = wine_setting("wine_base_prefix")
 PYTHON = "/usr/bin/python3"
 
 

@@ -148,7 +148,7 @@ void chooseFile()
 {
     char file[256] = "";
     OPENFILENAMEA dialog = {};
-    dialog.lStructSize = 76;
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // as older plug-ins fill it in
     dialog.hwndOwner = FindWindowW(mainWindowClass, nullptr);
     dialog.lpstrFilter = "Wszystkie pliki\0*.*\0";
     dialog.lpstrFile = file;

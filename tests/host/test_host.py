@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """vornix-host.exe driven from outside, under Wine, with its own test plug-in.
 
-Arguments: the host executable, TestPlugin.dll, cmake/wine-run. The plug-in
+Arguments: the host executable, TestPlugin.dll, cmake/wine-run, the size of
+a pointer in them (4 as in the real messenger, 8 in a 64-bit test build). The plug-in
 says in the log what the host gave back; the contact picked for "send" names
 the plug-in's scenario.
 """
@@ -14,6 +15,9 @@ import time
 import unittest
 
 HOST, PLUGIN, WINE_RUN = sys.argv[1:4]
+POINTER_BYTES = int(sys.argv[4])
+# The records' sizes as the 32-bit messenger has them, or in a 64-bit build.
+PLUGIN_INFO_SIZE, CONTACT_SIZE = (80, 32) if POINTER_BYTES == 4 else (120, 40)
 LOAD_LINES = 7  # the plug-in's settings check as it loads
 display = None
 
@@ -90,7 +94,8 @@ class HostTest(unittest.TestCase):
         self.assertEqual(['log TestPlugin: load', 'log TestPlugin: config TestPlugin.cfg', 'log TestPlugin: runs absent',
                           'log TestPlugin: text absent', 'log TestPlugin: write 1', 'log TestPlugin: short read 1 9',
                           'log TestPlugin: missing 0 mismatch 0'], first.lines[:LOAD_LINES])
-        self.assertEqual(['size=80', 'name=TestPlugin', 'description=Wtyczka testowa', 'copyright=(c) tests',
+        self.assertEqual(['size=%d' % PLUGIN_INFO_SIZE, 'name=TestPlugin', 'description=Wtyczka testowa',
+                          'copyright=(c) tests',
                           'author=tests', 'authorContact=tests@example.org', 'website=https://example.org/tests',
                           'emptyText=', 'textCodePage=1200', 'pluginVersion=0x00010203',
                           'minimumCoreVersion=0x00010000', 'apiVersion=0x00010000', 'pluginFlags=0x00000000',
@@ -104,7 +109,7 @@ class HostTest(unittest.TestCase):
     def test_contact_menu_and_conversation(self):
         run = self.host('--contact', 'XY/7/chat', '--contact', 'AB/2/bob', 'send')
         self.assertEqual(['log TestPlugin: rebuild WTW/Menu/Contact added 1 invented 0',
-                          'log TestPlugin: send to chat XY/7 size 32 wParam 0',
+                          'log TestPlugin: send to chat XY/7 size %d wParam 0' % CONTACT_SIZE,
                           'shown XY/7/chat: Zażółć\\r\\ngęślą',
                           'sent XY/7/PFMessageSend: Zażółć\\r\\ngęślą',
                           'log TestPlugin: show 1 send 1 null 0',

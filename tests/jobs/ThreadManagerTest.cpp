@@ -21,17 +21,21 @@ using Vornix::ThreadManager;
 
 namespace {
 
-// How the host must see a handle: eight upper-case hexadecimal digits.
+// How the host must see a handle: upper-case hexadecimal digits, two per
+// byte of a pointer (eight in the 32-bit messenger).
+const size_t handleDigits = 2 * sizeof(void*);
+
 std::wstring hex(HANDLE handle)
 {
-    wchar_t text[16];
-    swprintf(text, 16, L"%08lX", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(handle)));
+    wchar_t text[24];
+    swprintf(text, 24, L"%0*llX", static_cast<int>(handleDigits),
+             static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(handle)));
     return text;
 }
 
-bool isEightUpperHexDigits(const std::wstring& text)
+bool isPointerWideUpperHex(const std::wstring& text)
 {
-    if (text.size() != 8)
+    if (text.size() != handleDigits)
         return false;
     for (wchar_t c : text)
         if (!std::iswdigit(c) && !(c >= L'A' && c <= L'F'))
@@ -126,8 +130,8 @@ TEST_F(ThreadManagerTest, JobWithoutThreadIsFreedAtOnceAndTheCleanerComesAndGoes
     std::vector<std::wstring> lines = log.messages();
     ASSERT_EQ(2u, lines.size());
     std::wstring started = handleIn(lines[0], L"Starting cleaner thread ", L"");
-    EXPECT_TRUE(isEightUpperHexDigits(started)) << started;
-    EXPECT_NE(L"00000000", started);
+    EXPECT_TRUE(isPointerWideUpperHex(started)) << started;
+    EXPECT_NE(std::wstring(handleDigits, L'0'), started);
     EXPECT_EQ(L"Cleaner thread " + started + L" has ended", lines[1]);
 }
 
@@ -143,7 +147,7 @@ TEST_F(ThreadManagerTest, EveryLineGoesToWtwLogAsALevelOneFtpRecord)
     ASSERT_EQ(3u, lines.size());
     for (const LogLine& line : lines) {
         EXPECT_EQ(L"WTW/Log", line.function);
-        EXPECT_EQ(24u, line.size);
+        EXPECT_EQ(sizeof(LogRecord), line.size);
         EXPECT_EQ(1u, line.level);
         EXPECT_EQ(L"FTP", line.source);
         EXPECT_EQ(0u, line.reserved[0]);
@@ -349,7 +353,7 @@ TEST_F(LogToHostTest, FormatsWithTheArgumentsIntoOneRecord)
     std::vector<LogLine> lines = log.lines();
     ASSERT_EQ(1u, lines.size());
     EXPECT_EQ(L"WTW/Log", lines[0].function);
-    EXPECT_EQ(24u, lines[0].size);
+    EXPECT_EQ(sizeof(LogRecord), lines[0].size);
     EXPECT_EQ(7u, lines[0].level);
     EXPECT_EQ(L"Src", lines[0].source);
     EXPECT_EQ(L"3 files, żółw", lines[0].message);
@@ -358,13 +362,14 @@ TEST_F(LogToHostTest, FormatsWithTheArgumentsIntoOneRecord)
     EXPECT_EQ(0, lines[0].lParam);
 }
 
-TEST_F(LogToHostTest, PointerIsEightUpperCaseHexDigits)
+TEST_F(LogToHostTest, PointerIsUpperCaseHexOfItsFullWidth)
 {
     Vornix::logToHost(1, L"FTP", L"Thread %p has ended", reinterpret_cast<void*>(0x00ab12cd));
     Vornix::logToHost(1, L"FTP", L"Cleaner thread %p has ended", static_cast<void*>(nullptr));
     Vornix::logToHost(1, L"FTP", L"%p", reinterpret_cast<void*>(0xfedcba98));
-    EXPECT_EQ((std::vector<std::wstring>{L"Thread 00AB12CD has ended", L"Cleaner thread 00000000 has ended",
-                                         L"FEDCBA98"}),
+    const std::wstring wider(handleDigits - 8, L'0');  // none in the 32-bit messenger
+    EXPECT_EQ((std::vector<std::wstring>{L"Thread " + wider + L"00AB12CD has ended",
+                                         L"Cleaner thread " + wider + L"00000000 has ended", wider + L"FEDCBA98"}),
               log.messages());
 }
 
