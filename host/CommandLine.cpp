@@ -45,7 +45,8 @@ std::wstring CommandLine::windowsPath(const std::wstring& path)
 const std::vector<std::wstring>& CommandLine::optionKeys()
 {
     static const std::vector<std::wstring> keys = {
-        L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"sendLink", L"autoClose", L"tls"};
+        L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"keyFile", L"sendLink", L"autoClose", L"tls",
+        L"protocol"};
     return keys;
 }
 
@@ -121,6 +122,8 @@ void CommandLine::checkCommand() const
                 throw usageError(key + L" takes 0 or 1");
             if (key == L"tls" && value != L"0" && value != L"1" && value != L"2")
                 throw usageError(L"tls takes the position of a choice in its list: 0, 1 or 2");
+            if (key == L"protocol" && value != L"0" && value != L"1")
+                throw usageError(L"protocol takes the position of a choice in its list: 0 (FTP) or 1 (SFTP)");
         }
     } else {
         throw usageError(L"unknown command " + command);

@@ -110,11 +110,11 @@ int ScriptedCommands::options()
     }
     std::stable_sort(controls.begin(), controls.end(),
                      [](HWND a, HWND b) { return controlKind(a) < controlKind(b); });
-    if (counts[0] != 5 || counts[1] != 2 || counts[2] != 1) {
+    if (counts[0] != 6 || counts[1] != 2 || counts[2] != 2) {
         window.cancel();
         return fail(L"the options page has " + std::to_wstring(counts[0]) + L" edit boxes, " +
                     std::to_wstring(counts[1]) + L" check boxes and " + std::to_wstring(counts[2]) +
-                    L" drop-down lists, not 5, 2 and 1");
+                    L" drop-down lists, not 6, 2 and 2");
     }
     if (commandLine.commandArguments.empty()) {
         printPage(controls);

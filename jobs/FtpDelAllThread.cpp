@@ -1,9 +1,10 @@
 #include "jobs/FtpDelAllThread.h"
 
 #include "jobs/DeleteAllSummary.h"
-#include "jobs/FtpSession.h"
+#include "jobs/CertificateTrust.h"
 #include "jobs/FtpSettings.h"
 #include "jobs/NameListing.h"
+#include "jobs/RemoteFolder.h"
 #include "plugin/TextConversion.h"
 #include "ui/HostWindow.h"
 
@@ -59,11 +60,10 @@ DWORD FtpDelAllThread::threadMain()
 void FtpDelAllThread::run()
 {
     FtpSettings settings = FtpSettings::read();
-    FtpSession session(settings.server);
-    session.enter(settings, CertificateTrust(settings.server, CertificateTrust::askInBox));
-    NameListing listing = session.listNames();
-    size_t deleted = deleteListed(session, listing.names());
-    session.quit();
+    std::unique_ptr<RemoteFolder> folder = RemoteFolder::enter(settings, CertificateTrust::askInBox);
+    NameListing listing = folder->listNames();
+    size_t deleted = deleteListed(*folder, listing.names());
+    folder->leave();
     if (stopRequested)
         return;
     if (!listing.unsafeNames().empty())
@@ -72,7 +72,7 @@ void FtpDelAllThread::run()
         MessageBoxW(nullptr, L"Wszystkie pliki usunięto pomyślnie", L"Vornix", MB_ICONINFORMATION);
 }
 
-size_t FtpDelAllThread::deleteListed(FtpSession& session, const std::vector<std::string>& names)
+size_t FtpDelAllThread::deleteListed(RemoteFolder& folder, const std::vector<std::string>& names)
 {
     size_t deleted = 0;
     for (const std::string& name : names) {
@@ -80,7 +80,7 @@ size_t FtpDelAllThread::deleteListed(FtpSession& session, const std::vector<std:
             break;
         if (isKept(name))
             continue;
-        session.remove(name);
+        folder.remove(name);
         ++deleted;
     }
     return deleted;

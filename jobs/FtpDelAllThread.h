@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-class FtpSession;
+class RemoteFolder;
 
 namespace Vornix {
 
@@ -26,7 +26,7 @@ private:
     // Always 0; a failure is shown in a message box.
     DWORD threadMain() override;
     void run();
-    size_t deleteListed(FtpSession& session, const std::vector<std::string>& names);
+    size_t deleteListed(RemoteFolder& folder, const std::vector<std::string>& names);
 };
 
 }

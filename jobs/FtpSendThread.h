@@ -1,4 +1,4 @@
-// The upload job: sends one local file to the configured FTP server on a
+// The upload job: sends one local file to the configured server on a
 // thread of its own, shows its progress and delivers the link.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-class FtpSession;
+class RemoteFolder;
 
 namespace Vornix {
 
@@ -26,8 +26,8 @@ private:
     DWORD threadMain() override;
     bool settlePath(const wchar_t* path, HWND owner);
     void run();
-    std::string chooseRemoteName(FtpSession& session, const std::wstring& localName);
-    void transfer(FtpSession& session, FILE* file, int64_t size, const std::string& remoteName);
+    std::string chooseRemoteName(RemoteFolder& folder, const std::wstring& localName);
+    void transfer(RemoteFolder& folder, FILE* file, int64_t size, const std::string& remoteName);
     bool giveUpRequested();
     void finishRun();
 

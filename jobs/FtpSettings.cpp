@@ -39,6 +39,12 @@ FtpSettings FtpSettings::read()
             L"Wpisz hasło ponownie w opcjach wtyczki (FTP)."), 0);
     settings.username = SettingsStore::readString(SettingKeys::username);
     settings.dir = SettingsStore::readString(SettingKeys::dir);
+    settings.keyFile = SettingsStore::readString(SettingKeys::keyFile);
+    // Settings saved before SFTP existed mean FTP.
+    if (SettingsStore::readInt(SettingKeys::protocol).value == static_cast<int32_t>(Protocol::Sftp)) {
+        settings.protocol = Protocol::Sftp;
+        settings.server.port = 22;
+    }
     if (host.empty())
         throw Poco::Net::FTPException(TextConversion::toAnsi(L"Uzupełnij adres serwera FTP w konfiguracji"), 0);
     if (NameListing::hasLineBreak(host))

@@ -11,12 +11,17 @@
 // The stored values of SettingKeys::tls.
 enum class TlsMode { WhenOffered = 0, Required = 1, Off = 2 };
 
+// The stored values of SettingKeys::protocol.
+enum class Protocol { Ftp = 0, Sftp = 1 };
+
 struct FtpSettings {
-    ServerAddress server;
+    Protocol protocol = Protocol::Ftp;
+    ServerAddress server;  // without a port, 21 for FTP and 22 for SFTP
     TlsMode tls = TlsMode::WhenOffered;
     std::wstring username;
     std::wstring password;
     std::wstring dir;
+    std::wstring keyFile;  // SFTP only; then the password is its passphrase
 
     // Throws Poco::Net::FTPException with a message for the user when the
     // server is empty or malformed, or any setting holds a line break.

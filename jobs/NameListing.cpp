@@ -49,14 +49,18 @@ void NameListing::add(std::string line)
 {
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
-    if (line.empty())
-        return;
+    if (!line.empty())
+        addName(line);
+}
+
+void NameListing::addName(const std::string& name)
+{
     if (listedNames.size() + rejectedNames.size() >= maxNames)
         throwTooLong();
-    if (hasLineBreak(line))
-        rejectedNames.push_back(line);
+    if (hasLineBreak(name))
+        rejectedNames.push_back(name);
     else
-        listedNames.push_back(line);
+        listedNames.push_back(name);
 }
 
 bool NameListing::contains(const std::string& name) const

@@ -24,6 +24,10 @@ public:
     // Lines that held a CR or LF inside the name: never sent back to the server.
     const std::vector<std::string>& unsafeNames() const { return rejectedNames; }
 
+    // A name from a listing that gives names one by one (SFTP), taken as it
+    // is. Throws std::length_error once there are more than maxNames.
+    void addName(const std::string& name);
+
     bool contains(const std::string& name) const;
 
     // The name to store a file under without overwriting a listed one: the

@@ -23,6 +23,7 @@ bool parsePort(const std::string& digits, uint16_t& port)
 bool ServerAddress::parse(const std::string& text, ServerAddress& address)
 {
     ServerAddress parsed;
+    parsed.port = address.port;
     if (!text.empty() && text[0] == '[') {
         size_t close = text.find(']');
         if (close == std::string::npos)

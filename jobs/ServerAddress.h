@@ -1,5 +1,6 @@
 // The server setting: "host", "host:port", "[IPv6]:port", "[IPv6]" or a bare
-// IPv6 address. Without a port the FTP port 21 is meant.
+// IPv6 address. Without a port the protocol's own is meant: the FTP port 21
+// unless the caller set another before parsing.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "jobs/UploadErrorReport.h"
 
+#include "jobs/SftpException.h"
 #include "plugin/TextConversion.h"
 
 #include <Poco/Exception.h>
@@ -27,6 +28,8 @@ void show(const std::exception_ptr& failure)
         std::rethrow_exception(failure);
     } catch (const Poco::Net::FTPException& e) {
         showBox(L"Vornix - FTP Error", e);
+    } catch (const SftpException& e) {
+        showBox(L"Vornix - SFTP Error", e);
     } catch (const Poco::TimeoutException& e) {
         showBox(L"Vornix - Timeout", e);
     } catch (const Poco::Net::NetException& e) {

@@ -25,6 +25,13 @@ constexpr const wchar_t* tls = L"cfg/Vornix/tls";
 constexpr const wchar_t* certificatePinPrefix = L"cfg/Vornix/certificatePin/";
 // Followed by "host:port": 1 once a session to that server completed TLS.
 constexpr const wchar_t* tlsDonePrefix = L"cfg/Vornix/tlsDone/";
+// An integer: 0 (also when never saved) FTP, 1 SFTP.
+constexpr const wchar_t* protocol = L"cfg/Vornix/protocol";
+// SFTP's private key file; when empty the password logs in, else it is the key's passphrase.
+constexpr const wchar_t* keyFile = L"cfg/Vornix/keyFile";
+// Followed by "host:port": the SSH host key the user trusts there, as
+// its type, a space and its SHA-256 fingerprint ("ssh-ed25519 SHA256:...").
+constexpr const wchar_t* hostKeyPrefix = L"cfg/Vornix/hostKey/";
 }
 
 struct SettingRead {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <iterator>
 
 namespace {
 
@@ -77,15 +78,17 @@ TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
     host.texts[SettingKeys::password] = L"tajne";
     host.integers[SettingKeys::linksOnlyShown] = 0;
     host.integers[SettingKeys::tls] = 2;
+    host.integers[SettingKeys::protocol] = 1;
+    host.texts[SettingKeys::keyFile] = L"C:\\klucze\\id_ed25519";
     EXPECT_EQ(0, send(OptionsPageSave));
     EXPECT_EQ(nullptr, pluginState.optionsControls);
     EXPECT_EQ(0, childCount());
 
     std::vector<std::wstring> calls = setCalls();
-    ASSERT_EQ(16u, calls.size());
-    const wchar_t* keys[] = {L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"sendLink", L"autoClose",
-                             L"tls"};
-    for (int i = 0; i < 8; ++i) {
+    const wchar_t* keys[] = {L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"keyFile", L"sendLink",
+                             L"autoClose", L"tls", L"protocol"};
+    ASSERT_EQ(2 * std::size(keys), calls.size());
+    for (size_t i = 0; i < std::size(keys); ++i) {
         EXPECT_NE(std::wstring::npos, calls[2 * i].find(std::wstring(L"key=cfg/Vornix/") + keys[i])) << calls[2 * i];
         EXPECT_EQ(L"write", calls[2 * i + 1]);
     }
@@ -100,6 +103,8 @@ TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
     EXPECT_EQ(0, host.integers[SettingKeys::linksOnlyShown]);
     EXPECT_EQ(1, host.integers[SettingKeys::autoClose]);
     EXPECT_EQ(2, host.integers[SettingKeys::tls]);
+    EXPECT_EQ(1, host.integers[SettingKeys::protocol]);
+    EXPECT_EQ(L"C:\\klucze\\id_ed25519", host.texts[SettingKeys::keyFile]);
 
     // A choice this version does not know fails closed: TLS required.
     host.integers[SettingKeys::tls] = 7;
@@ -114,7 +119,7 @@ TEST_F(OptionsPageTest, CancelAndUnknownCodesWriteNothing)
     for (DWORD action : {4u, 6u, 0u, 99u}) {
         send(action);
         ASSERT_NE(nullptr, pluginState.optionsControls) << action;
-        EXPECT_EQ(14, childCount());
+        EXPECT_EQ(18, childCount());
     }
     EXPECT_TRUE(setCalls().empty());
 }
@@ -154,6 +159,10 @@ TEST_F(OptionsPageTest, WindowsAreMadeFilledShownAndHidden)
     HWND tls = controls->windows[OptionsPageControls::TlsList];
     EXPECT_EQ(3, SendMessageW(tls, CB_GETCOUNT, 0, 0));
     EXPECT_EQ(0, SendMessageW(tls, CB_GETCURSEL, 0, 0));
+    // Never saved: FTP, as every profile from before SFTP.
+    HWND protocol = controls->windows[OptionsPageControls::ProtocolList];
+    EXPECT_EQ(2, SendMessageW(protocol, CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(0, SendMessageW(protocol, CB_GETCURSEL, 0, 0));
 
     send(OptionsPageHide);
     EXPECT_FALSE(IsWindowVisible(link));

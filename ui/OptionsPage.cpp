@@ -17,15 +17,16 @@ namespace {
 typedef OptionsPageControls Controls;
 
 const wchar_t* const editKeys[] = {SettingKeys::ftpHost, SettingKeys::username, SettingKeys::password,
-                                   SettingKeys::dir, SettingKeys::httpHost};
+                                   SettingKeys::dir, SettingKeys::httpHost, SettingKeys::keyFile};
 
-// Labels and edit boxes pair up, then the two check boxes and the TLS list:
+// Labels and edit boxes pair up, then the two check boxes and the lists:
 // the order in which the page sets fonts, shows, hides and destroys its windows.
 const int pairedOrder[] = {Controls::FtpHostLabel, Controls::FtpHostEdit, Controls::UsernameLabel,
                            Controls::UsernameEdit, Controls::PasswordLabel, Controls::PasswordEdit,
                            Controls::DirLabel, Controls::DirEdit, Controls::HttpHostLabel,
                            Controls::HttpHostEdit, Controls::LinksOnlyShownCheck, Controls::AutoCloseCheck,
-                           Controls::TlsLabel, Controls::TlsList};
+                           Controls::TlsLabel, Controls::TlsList, Controls::ProtocolLabel,
+                           Controls::ProtocolList, Controls::KeyFileLabel, Controls::KeyFileEdit};
 
 // In the order of the stored values of SettingKeys::tls.
 const wchar_t* const tlsChoices[] = {
@@ -33,6 +34,9 @@ const wchar_t* const tlsChoices[] = {
     L"Wymagaj szyfrowania (TLS); bez niego nie łącz się",
     L"Nie szyfruj: hasło i pliki jawnym tekstem",
 };
+
+// In the order of the stored values of SettingKeys::protocol.
+const wchar_t* const protocolChoices[] = {L"FTP", L"SFTP (SSH)"};
 
 struct ControlLayout {
     int slot;
@@ -69,8 +73,18 @@ const ControlLayout controlLayouts[] = {
      264, 0, 18, 5},
     {Controls::AutoCloseCheck, L"BUTTON", L"Automatycznie zamykaj okno postępu po wysłaniu pliku", checkStyle,
      0, 288, 0, 18, 5},
-    {Controls::TlsLabel, L"STATIC", L"Szyfrowanie połączenia z serwerem FTP:", labelStyle, 0, 318, 0, 24, 0},
+    {Controls::TlsLabel, L"STATIC", L"Szyfrowanie połączenia z serwerem FTP (nie dotyczy SFTP, które szyfruje zawsze):",
+     labelStyle, 0, 318, 0, 24, 0},
     {Controls::TlsList, L"COMBOBOX", L"", listStyle, 0, 342, 0, 120, 6},
+    // Created after the TLS list: the stand-in messenger fills the page's
+    // values in the order of creation.
+    {Controls::ProtocolLabel, L"STATIC", L"Protokół (bez portu w adresie: 21 dla FTP, 22 dla SFTP):", labelStyle, 0,
+     372, 0, 24, 0},
+    {Controls::ProtocolList, L"COMBOBOX", L"", listStyle, 0, 396, 0, 120, 7},
+    {Controls::KeyFileLabel, L"STATIC",
+     L"Plik klucza prywatnego SSH w formacie OpenSSH (pusty: logowanie hasłem; z kluczem „Hasło” to hasło klucza):",
+     labelStyle, 0, 426, 0, 24, 0},
+    {Controls::KeyFileEdit, L"EDIT", nullptr, editStyle, 0, 450, 0, 18, 8},
 };
 
 // Writes the text and its terminator only: the rest of the buffer is the host's.
@@ -85,11 +99,18 @@ void tickFromSetting(HWND box, const wchar_t* key)
         SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
 }
 
-void fillTlsList(HWND list)
+template <size_t count>
+void fillList(HWND list, const wchar_t* const (&choices)[count], WPARAM chosen)
 {
-    for (const wchar_t* choice : tlsChoices)
+    for (const wchar_t* choice : choices)
         SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
-    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(FtpSettings::readTlsMode()), 0);
+    SendMessageW(list, CB_SETCURSEL, chosen, 0);
+}
+
+int32_t chosenIn(HWND list)
+{
+    LRESULT chosen = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    return chosen == CB_ERR ? 0 : static_cast<int32_t>(chosen);
 }
 
 int checkValue(HWND box)
@@ -159,7 +180,9 @@ OptionsPageControls* OptionsPage::createControls(HWND parent, HINSTANCE module, 
         SendMessageW(controls->windows[slot], WM_SETFONT, font, TRUE);
     tickFromSetting(controls->windows[Controls::LinksOnlyShownCheck], SettingKeys::linksOnlyShown);
     tickFromSetting(controls->windows[Controls::AutoCloseCheck], SettingKeys::autoClose);
-    fillTlsList(controls->windows[Controls::TlsList]);
+    fillList(controls->windows[Controls::TlsList], tlsChoices, static_cast<WPARAM>(FtpSettings::readTlsMode()));
+    bool sftp = SettingsStore::readInt(SettingKeys::protocol).value == static_cast<int32_t>(Protocol::Sftp);
+    fillList(controls->windows[Controls::ProtocolList], protocolChoices, sftp ? 1 : 0);
     return controls;
 }
 
@@ -177,7 +200,7 @@ void OptionsPage::hideControls(OptionsPageControls* controls)
 
 void OptionsPage::saveControls(OptionsPageControls* controls)
 {
-    for (int slot = Controls::FtpHostEdit; slot <= Controls::HttpHostEdit; ++slot) {
+    for (int slot = Controls::FtpHostEdit; slot <= Controls::KeyFileEdit; ++slot) {
         wchar_t text[editTextCapacity] = {};
         GetWindowTextW(controls->windows[slot], text, editTextCapacity);
         if (slot == Controls::PasswordEdit)
@@ -188,8 +211,8 @@ void OptionsPage::saveControls(OptionsPageControls* controls)
     }
     SettingsStore::writeInt(SettingKeys::linksOnlyShown, checkValue(controls->windows[Controls::LinksOnlyShownCheck]));
     SettingsStore::writeInt(SettingKeys::autoClose, checkValue(controls->windows[Controls::AutoCloseCheck]));
-    LRESULT tls = SendMessageW(controls->windows[Controls::TlsList], CB_GETCURSEL, 0, 0);
-    SettingsStore::writeInt(SettingKeys::tls, tls == CB_ERR ? 0 : static_cast<int32_t>(tls));
+    SettingsStore::writeInt(SettingKeys::tls, chosenIn(controls->windows[Controls::TlsList]));
+    SettingsStore::writeInt(SettingKeys::protocol, chosenIn(controls->windows[Controls::ProtocolList]));
 }
 
 void OptionsPage::destroyControls(OptionsPageControls* controls)

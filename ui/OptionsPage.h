@@ -1,14 +1,15 @@
-// The plug-in's page in the host's options window: five labelled edit boxes,
-// two check boxes and a labelled drop-down list of the three TLS choices.
+// The plug-in's page in the host's options window: labelled edit boxes, two
+// check boxes, a labelled drop-down list of the three TLS choices and one of
+// the protocols.
 #pragma once
 
 #include <windows.h>
 
 struct OptionsPageControls {
     enum Slot {
-        FtpHostEdit, UsernameEdit, PasswordEdit, DirEdit, HttpHostEdit,
-        FtpHostLabel, UsernameLabel, PasswordLabel, DirLabel, HttpHostLabel,
-        LinksOnlyShownCheck, AutoCloseCheck, TlsLabel, TlsList,
+        FtpHostEdit, UsernameEdit, PasswordEdit, DirEdit, HttpHostEdit, KeyFileEdit,
+        FtpHostLabel, UsernameLabel, PasswordLabel, DirLabel, HttpHostLabel, KeyFileLabel,
+        LinksOnlyShownCheck, AutoCloseCheck, TlsLabel, TlsList, ProtocolLabel, ProtocolList,
         Count
     };
     HWND windows[Count];

@@ -129,9 +129,20 @@ class Host:
         values = ["%s=%s" % item for item in settings.items()]
         return self.run("options", *values)
 
+    def store(self, key, text):
+        """Sets the plug-in's text KEY in its settings file, as a value the
+        options page does not show (one without a backslash or tab)."""
+        path = os.path.join(self.profile, "Vornix.cfg")
+        lines = ""
+        if os.path.exists(path):
+            with open(path, encoding="utf-16") as f:
+                lines = "".join(line for line in f if not line.startswith("t\t%s\t" % key))
+        with open(path, "w", encoding="utf-16", newline="") as f:
+            f.write(lines + "t\t%s\t%s\r\n" % (key, text))
+
 
 SERVERS = os.path.join(ROOT, "tests", "e2e", "servers")
-UNPACKED = os.path.join(CACHE, "ftp-servers-v1")
+UNPACKED = os.path.join(CACHE, "servers-v2")
 USER, PASSWORD = "user", "secret"
 NOBODY = 65534
 
@@ -265,7 +276,82 @@ class Pyftpdlib(FtpServer):
                          *(["--tls", certificate] if certificate else []))
 
 
-FTP_SERVERS = {"pyftpdlib": Pyftpdlib, "proftpd": ProFtpd, "pure-ftpd": PureFtpd, "vsftpd": Vsftpd}
+SFTP_USER = "vornix-sftp"  # a system account of scripts/setup's, with PASSWORD
+
+
+class Sshd(ServedFolder):
+    """OpenSSH's sshd on 127.0.0.1:22, SFTP only, chrooted for SFTP_USER into
+    a folder of its own whose pliki/ it serves; a host key of HOST_KEY_TYPE
+    made afresh. sshd has no rate of its own: THROTTLE bytes per second hold
+    what goes to its port in a queue of the loopback interface, long enough
+    that nothing is dropped, while its answers pass at once."""
+    account = SFTP_USER
+
+    def __init__(self, workdir, throttle=0, certificate=None, host_key_type="ed25519"):
+        self.work = os.path.join(workdir, "sshd")
+        os.makedirs(self.work)
+        # Every folder on a chroot's path must be root's alone, which /tmp is not.
+        self.chroot = tempfile.mkdtemp(prefix="vornix-sshd-", dir="/run")
+        os.chmod(self.chroot, 0o755)
+        self.root = os.path.join(self.chroot, "pliki")
+        os.makedirs(self.root)
+        shutil.chown(self.root, SFTP_USER, SFTP_USER)
+        os.makedirs("/run/sshd", exist_ok=True)  # privilege separation's empty folder
+        self.host_key = os.path.join(self.work, "host_key")
+        self.make_host_key(host_key_type)
+        self.authorized_keys = os.path.join(self.work, "authorized_keys")
+        open(self.authorized_keys, "w").close()
+        self.throttle = throttle
+        if throttle:
+            for command in (["qdisc", "add", "dev", "lo", "root", "handle", "1:", "htb", "default", "1"],
+                            ["class", "add", "dev", "lo", "parent", "1:", "classid", "1:1", "htb", "rate", "10gbit"],
+                            ["class", "add", "dev", "lo", "parent", "1:", "classid", "1:2", "htb", "rate",
+                             "%dbit" % (throttle * 8), "burst", "64kb"],
+                            ["filter", "add", "dev", "lo", "parent", "1:", "protocol", "ip", "prio", "1", "u32",
+                             "match", "ip", "dport", "22", "0xffff", "flowid", "1:2"]):
+                subprocess.run(["tc"] + command, check=True, stderr=subprocess.DEVNULL)
+        configure("sshd_config", os.path.join(self.work, "sshd_config"), work=self.work, chroot=self.chroot)
+        self.start()
+
+    def start(self):
+        config = os.path.join(self.work, "sshd_config")
+        with open(os.path.join(self.work, "stderr"), "ab") as errors:
+            self.process = subprocess.Popen([os.path.join(UNPACKED, "usr/sbin/sshd"), "-D", "-e", "-f", config],
+                                            stdout=subprocess.DEVNULL, stderr=errors)
+        wait_for_port(22)
+
+    def make_host_key(self, key_type):
+        for path in (self.host_key, self.host_key + ".pub"):
+            if os.path.exists(path):
+                os.remove(path)
+        subprocess.run(["ssh-keygen", "-q", "-t", key_type, "-N", "", "-f", self.host_key], check=True)
+
+    def host_key_line(self):
+        """The host key as the plug-in keeps it: its type and fingerprint."""
+        with open(self.host_key + ".pub") as f:
+            key_type = f.read().split()[0]
+        out = subprocess.run(["ssh-keygen", "-l", "-E", "sha256", "-f", self.host_key + ".pub"], check=True,
+                             capture_output=True, text=True).stdout
+        return "%s %s" % (key_type, out.split()[1])
+
+    def authorize(self, public_key_file):
+        with open(public_key_file) as key, open(self.authorized_keys, "a") as keys:
+            keys.write(key.read())
+
+    def restart(self):
+        """sshd again, as after a change of its host key."""
+        super().stop()
+        self.start()
+
+    def stop(self):
+        super().stop()
+        if self.throttle:
+            subprocess.run(["tc", "qdisc", "del", "dev", "lo", "root"], check=False)
+        shutil.rmtree(self.chroot, ignore_errors=True)
+
+
+FTP_SERVERS = {"pyftpdlib": Pyftpdlib, "proftpd": ProFtpd, "pure-ftpd": PureFtpd, "vsftpd": Vsftpd, "sshd": Sshd}
+SFTP_SERVERS = ("sshd",)
 
 
 class WebServer(ServedFolder):

@@ -4,7 +4,8 @@ import os
 
 import harness
 
-FRESH = ["ftpHost=", "username=", "password=", "dir=", "httpHost=", "sendLink=1", "autoClose=1", "tls=0"]
+FRESH = ["ftpHost=", "username=", "password=", "dir=", "httpHost=", "keyFile=", "sendLink=1", "autoClose=1", "tls=0",
+         "protocol=0"]
 
 
 class OptionsTest(harness.EndToEndTest):
@@ -22,11 +23,12 @@ class OptionsTest(harness.EndToEndTest):
 
     def test_typed_values_survive_a_restart(self):
         self.host.configure(ftpHost="ftp.example.org:2121", username="jan", password="zażółć gęślą",
-                            dir="pub/pliki", httpHost="http://example.org/pliki/", sendLink=0, autoClose=0, tls=1)
+                            dir="pub/pliki", httpHost="http://example.org/pliki/", sendLink=0, autoClose=0, tls=1,
+                            protocol=1, keyFile="C:\\klucze\\id_ed25519")
         self.assertTrue(os.path.exists(self.config_file()))
         self.assertEqual(["ftpHost=ftp.example.org:2121", "username=jan", "password=zażółć gęślą",
-                          "dir=pub/pliki", "httpHost=http://example.org/pliki/", "sendLink=0", "autoClose=0", "tls=1"],
-                         self.values())
+                          "dir=pub/pliki", "httpHost=http://example.org/pliki/", "keyFile=C:\\klucze\\id_ed25519",
+                          "sendLink=0", "autoClose=0", "tls=1", "protocol=1"], self.values())
 
     def test_saving_without_changes_writes_the_defaults(self):
         self.host.configure(dir="")

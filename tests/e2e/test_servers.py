@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """The scenarios that depend on the server, run against the one named by
-VORNIX_FTP_SERVER (pyftpdlib, proftpd, pure-ftpd or vsftpd) with nginx
+VORNIX_FTP_SERVER (pyftpdlib, proftpd, pure-ftpd, vsftpd, or sshd over SFTP) with nginx
 serving its folder: every link the contact receives is downloaded and
 compared with the file sent. With VORNIX_FTP_TLS=1 the server requires TLS,
 with a certificate from a CA in the Wine prefix's root store, and the
@@ -15,15 +15,20 @@ import harness
 
 KIND = os.environ.get("VORNIX_FTP_SERVER", "pyftpdlib")
 TLS = os.environ.get("VORNIX_FTP_TLS") == "1"
-SERVER = dict(ftpHost="127.0.0.1", username=harness.USER, password=harness.PASSWORD, dir="",
-              httpHost="http://127.0.0.1/pliki", sendLink=1, autoClose=1)
+SFTP = KIND in harness.SFTP_SERVERS
+SERVER = dict(ftpHost="127.0.0.1", username=harness.SFTP_USER if SFTP else harness.USER,
+              password=harness.PASSWORD, dir="", httpHost="http://127.0.0.1/pliki", sendLink=1, autoClose=1,
+              protocol=int(SFTP))
+# What the server says to a wrong password, under the box's title.
+LOGIN_REFUSED = ('message box "Vornix - SFTP Error": SFTP Exception: Login refused' if SFTP
+                 else 'message box "Vornix - FTP Error": FTP Exception: Login denied')
 QUESTION = ('message box "Vornix": Czy na pewno usunąć WSZYSTKIE pliki znajdujące się w katalogu roboczyn '
             'na serwerze FTP?')
 SUCCESS = 'message box "Vornix": Wszystkie pliki usunięto pomyślnie'
 
 
 # The servers whose FEAT reply lists UTF8 as they are set up here.
-UTF8_SERVERS = ("pyftpdlib", "proftpd", "pure-ftpd")
+UTF8_SERVERS = ("pyftpdlib", "proftpd", "pure-ftpd") + harness.SFTP_SERVERS
 
 
 def known_fault_on(*kinds):
@@ -44,7 +49,10 @@ class SessionReusingFtpTls(ftplib.FTP_TLS):
 
 
 def listed(server):
-    """The server's own NLST of the user's folder, in its order."""
+    """The server's own NLST of the user's folder, in its order (for SFTP,
+    the directory's own order, as sshd reads it)."""
+    if SFTP:
+        return os.listdir(server.root)
     if not TLS:
         with ftplib.FTP("127.0.0.1", harness.USER, harness.PASSWORD, timeout=10) as ftp:
             return ftp.nlst()
@@ -73,7 +81,13 @@ class MatrixTest(harness.EndToEndTest):
         super().tearDownClass()
 
     def start_ftp(self, kind, throttle=0, certificate=None):
-        return super().start_ftp(kind, throttle, certificate or self.certificate)
+        """The server; an SFTP server's host key is already trusted, as
+        after the first upload's question."""
+        server = super().start_ftp(kind, throttle, certificate or self.certificate)
+        if SFTP:
+            self.host.configure(**SERVER)
+            self.host.store("cfg/Vornix/hostKey/127.0.0.1:22", server.host_key_line())
+        return server
 
 
 class ServerTest(MatrixTest):
@@ -174,7 +188,7 @@ class ServerTest(MatrixTest):
         _, result = self.upload("f.txt", b"data", password="wrong")
         boxes = result.starting("message box")
         self.assertEqual(1, len(boxes), result)
-        self.assertTrue(boxes[0].startswith('message box "Vornix - FTP Error": FTP Exception: Login denied'), boxes)
+        self.assertTrue(boxes[0].startswith(LOGIN_REFUSED), boxes)
         self.assertTrue(result.starting('window "FTP - postęp wysyłania" (never shown) closed'), result)
 
 
@@ -211,8 +225,12 @@ class ServerDeleteAllTest(MatrixTest):
         result = self.clean()
         boxes = result.starting("message box")
         self.assertEqual(2, len(boxes), result)
-        self.assertTrue(boxes[1].startswith('message box "Vornix": FTP Exception: '), boxes)
-        self.assertIn("550", boxes[1])
+        if SFTP:
+            self.assertEqual('message box "Vornix": SFTP Exception: Cannot remove sub: Failure (SFTP status 4)',
+                             boxes[1])
+        else:
+            self.assertTrue(boxes[1].startswith('message box "Vornix": FTP Exception: '), boxes)
+            self.assertIn("550", boxes[1])
         self.assertEqual(sorted(order[order.index("sub"):]), server.files())
 
 

@@ -15,9 +15,11 @@ namespace {
 
 const wchar_t mainWindowClass[] = L"{B993D471-D465-43F2-BBA5-DEEA18A1789E}";
 const wchar_t pageId[] = L"{6F1C2B1E-3A4D-4E5F-8A9B-0C1D2E3F4A5B}";
-const wchar_t* const textKeys[] = {L"opt0", L"opt1", L"opt2", L"opt3", L"opt4"};
+// The page has the plug-in's shape: six edit boxes, two check boxes, two lists.
+const wchar_t* const textKeys[] = {L"opt0", L"opt1", L"opt2", L"opt3", L"opt4", L"opt5"};
 const wchar_t* const checkKeys[] = {L"chk0", L"chk1"};
-const wchar_t* const listKey = L"list0";
+const wchar_t* const listKeys[] = {L"list0", L"list1"};
+const int edits = 6;
 
 const PluginInfo info = {sizeof(PluginInfo), L"TestPlugin", L"Wtyczka testowa", L"(c) tests", L"tests",
     L"tests@example.org", L"https://example.org/tests", L"", 1200, 0x10203, 0x10000, 0x10000, 0, 0,
@@ -28,7 +30,7 @@ HMODULE module;
 HostHandle settings;
 HostHandle rebuildHook;
 HostHandle sendFileFunction;
-HWND pageControls[8];
+HWND pageControls[10];
 
 void say(const wchar_t* format, ...)
 {
@@ -298,7 +300,7 @@ INT_PTR __cdecl onRebuild(WPARAM wParam, LPARAM, void*)
 
 void createPage(const OptionsPageEvent& event)
 {
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < edits; ++i) {
         static wchar_t text[4096];
         text[0] = L'\0';
         readText(textKeys[i], text, 4096);
@@ -308,29 +310,33 @@ void createPage(const OptionsPageEvent& event)
     for (int i = 0; i < 2; ++i) {
         INT32 checked = 1;
         readInt(checkKeys[i], &checked);
-        pageControls[5 + i] = CreateWindowExW(0, L"BUTTON", L"pole", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, event.x,
-            event.y + 130 + 24 * i, 200, 20, event.parent, nullptr, module, nullptr);
-        SendMessageW(pageControls[5 + i], BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        pageControls[edits + i] = CreateWindowExW(0, L"BUTTON", L"pole", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX,
+            event.x, event.y + 150 + 24 * i, 200, 20, event.parent, nullptr, module, nullptr);
+        SendMessageW(pageControls[edits + i], BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
-    INT32 chosen = 0;
-    readInt(listKey, &chosen);
-    pageControls[7] = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, event.x,
-        event.y + 180, 200, 100, event.parent, nullptr, module, nullptr);
-    for (const wchar_t* choice : {L"jeden", L"dwa", L"trzy"})
-        SendMessageW(pageControls[7], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
-    SendMessageW(pageControls[7], CB_SETCURSEL, chosen, 0);
+    for (int i = 0; i < 2; ++i) {
+        INT32 chosen = 0;
+        readInt(listKeys[i], &chosen);
+        HWND& list = pageControls[edits + 2 + i];
+        list = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, event.x,
+            event.y + 200 + 30 * i, 200, 100, event.parent, nullptr, module, nullptr);
+        for (const wchar_t* choice : {L"jeden", L"dwa", L"trzy"})
+            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+        SendMessageW(list, CB_SETCURSEL, chosen, 0);
+    }
 }
 
 void savePage()
 {
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < edits; ++i) {
         wchar_t text[4096];
         GetWindowTextW(pageControls[i], text, 4096);
         writeText(textKeys[i], text);
     }
-    for (int i = 0; i < 2; ++i)
-        writeInt(checkKeys[i], SendMessageW(pageControls[5 + i], BM_GETCHECK, 0, 0) == BST_CHECKED);
-    writeInt(listKey, INT32(SendMessageW(pageControls[7], CB_GETCURSEL, 0, 0)));
+    for (int i = 0; i < 2; ++i) {
+        writeInt(checkKeys[i], SendMessageW(pageControls[edits + i], BM_GETCHECK, 0, 0) == BST_CHECKED);
+        writeInt(listKeys[i], INT32(SendMessageW(pageControls[edits + 2 + i], CB_GETCURSEL, 0, 0)));
+    }
     call(L"WTW/Settings/Write", settings);
 }
 

@@ -1,0 +1,5 @@
+#include "jobs/SftpException.h"
+
+#include <typeinfo>
+
+POCO_IMPLEMENT_EXCEPTION(SftpException, Poco::Net::NetException, "SFTP Exception")
