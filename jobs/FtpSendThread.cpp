@@ -63,6 +63,7 @@ FtpSendThread::FtpSendThread(HostFunctionTable* host, const ContactRecord* conta
         if (!settlePath(path, owner))
             return;
         progressWindow = ProgressWindow::create(moduleHandle, owner);
+        abortPressed = ProgressWindow::abortFlag(progressWindow);
         if (!startThread() && progressWindow) {
             DestroyWindow(progressWindow);
             progressWindow = nullptr;
@@ -139,7 +140,7 @@ void FtpSendThread::run()
 // The user's "Przerwij" and the messenger's stop request end the run alike.
 bool FtpSendThread::giveUpRequested()
 {
-    if (!stopRequested && progressWindow && ProgressWindow::abortRequested(progressWindow))
+    if (!stopRequested && abortPressed && abortPressed->load())
         stopRequested = true;
     return stopRequested;
 }

@@ -6,7 +6,9 @@
 #include "jobs/JobThread.h"
 #include "plugin/HostInterface.h"
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class RemoteFolder;
@@ -38,6 +40,7 @@ private:
     HostFunctionTable* host;
     ContactCopy contact;
     HWND progressWindow;
+    std::shared_ptr<const std::atomic<bool>> abortPressed;  // the window's "Przerwij"
 };
 
 }

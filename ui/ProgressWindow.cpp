@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <new>
 
 namespace {
 
@@ -33,11 +34,19 @@ bool postBlock(HWND window, UINT message, int controlId, const void* text, size_
     return false;
 }
 
+// The window's share of its abort flag, in DWLP_USER from WM_INITDIALOG to WM_NCDESTROY.
+ProgressWindow::AbortFlag* flagOf(HWND window)
+{
+    return reinterpret_cast<ProgressWindow::AbortFlag*>(GetWindowLongPtrW(window, DWLP_USER));
+}
+
 INT_PTR onCommand(HWND window, WORD command)
 {
     switch (command) {
     case ProgressWindow::AbortButton:
         SetPropW(window, abortProperty, reinterpret_cast<HANDLE>(1));
+        if (ProgressWindow::AbortFlag* flag = flagOf(window))
+            (*flag)->store(true);
         return TRUE;
     case ProgressWindow::CloseButton:
         DestroyWindow(window);
@@ -81,6 +90,11 @@ HWND ProgressWindow::create(HINSTANCE module, HWND owner)
 
 INT_PTR CALLBACK ProgressWindow::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(window, DWLP_USER,
+                          reinterpret_cast<LONG_PTR>(new (std::nothrow) AbortFlag(std::make_shared<std::atomic<bool>>())));
+        return TRUE;
+    }
     if (message == WM_COMMAND)
         return onCommand(window, LOWORD(wParam));
     if (message == setDialogTxtA) {
@@ -94,8 +108,10 @@ INT_PTR CALLBACK ProgressWindow::dialogProc(HWND window, UINT message, WPARAM wP
         return TRUE;
     }
     // SetPropW took a reference on the property's name; give it back.
-    if (message == WM_NCDESTROY)
+    if (message == WM_NCDESTROY) {
         RemovePropW(window, abortProperty);
+        delete flagOf(window);
+    }
     return FALSE;
 }
 
@@ -109,9 +125,10 @@ bool ProgressWindow::postText(HWND window, int controlId, const wchar_t* text)
     return postBlock(window, setDialogTxtW, controlId, text, (std::wcslen(text) + 1) * sizeof(wchar_t));
 }
 
-bool ProgressWindow::abortRequested(HWND window)
+std::shared_ptr<const std::atomic<bool>> ProgressWindow::abortFlag(HWND window)
 {
-    return GetPropW(window, abortProperty) != nullptr;
+    AbortFlag* flag = window ? flagOf(window) : nullptr;
+    return flag ? *flag : nullptr;
 }
 
 // EnumWindows lists the windows before it calls back, so destroying them on

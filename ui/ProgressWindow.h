@@ -1,12 +1,16 @@
 // The upload's progress window: a modeless dialog from its template that
 // belongs to the thread creating it. Jobs on other threads fill it only by
 // posted messages and ask whether "Przerwij" was pressed through its "ABORT"
-// property; the window holds no reference to its job.
+// property or the flag it shares with them; the window holds no reference to
+// its job.
 #pragma once
 
 #include "ui/ProgressWindowIds.h"
 
 #include <windows.h>
+
+#include <atomic>
+#include <memory>
 
 class ProgressWindow {
 public:
@@ -40,8 +44,13 @@ public:
     static bool postText(HWND window, int controlId, const char* text);
     static bool postText(HWND window, int controlId, const wchar_t* text);
 
-    // Whether "Przerwij" has been pressed; false once the window is gone.
-    static bool abortRequested(HWND window);
+    // Whether "Przerwij" has been pressed, as a flag in memory that the
+    // button sets along with "ABORT": read for every chunk, where the
+    // property would cost a call to Wine's server each time. The job keeps
+    // its share after the window is gone. Null for a null or destroyed
+    // window; to be taken on the window's own thread.
+    typedef std::shared_ptr<std::atomic<bool>> AbortFlag;
+    static std::shared_ptr<const std::atomic<bool>> abortFlag(HWND window);
 
     // Closes every progress window of this process; called at unload so that
     // no window outlives the code of its dialog procedure. A window of another

@@ -487,14 +487,16 @@ TEST_F(ProgressWindowTest, AbortPressedTwiceSetsThePropertyOnceAndLeavesTheWindo
     ProgressWindow::postText(window, ProgressWindow::RemainingLabel, L"Zakończono");
     pump();
     std::vector<std::wstring> before = texts();
-    EXPECT_FALSE(ProgressWindow::abortRequested(window));
+    std::shared_ptr<const std::atomic<bool>> flag = ProgressWindow::abortFlag(window);
+    ASSERT_TRUE(flag);
+    EXPECT_FALSE(flag->load());
 
     command(ProgressWindow::AbortButton, BN_CLICKED);
     EXPECT_EQ(reinterpret_cast<HANDLE>(1), GetPropW(window, L"ABORT"));
     command(ProgressWindow::AbortButton, 1);
     pump();
 
-    EXPECT_TRUE(ProgressWindow::abortRequested(window));
+    EXPECT_TRUE(flag->load());
     EXPECT_EQ(reinterpret_cast<HANDLE>(1), GetPropW(window, L"ABORT"));
     int properties = 0;
     EnumPropsExW(window, countProperty, reinterpret_cast<LPARAM>(&properties));
@@ -504,11 +506,14 @@ TEST_F(ProgressWindowTest, AbortPressedTwiceSetsThePropertyOnceAndLeavesTheWindo
     EXPECT_EQ(before, texts());
 }
 
-TEST_F(ProgressWindowTest, AbortIsNoLongerRequestedOnceTheWindowIsGone)
+TEST_F(ProgressWindowTest, TheJobKeepsItsAbortFlagOnceTheWindowIsGone)
 {
+    std::shared_ptr<const std::atomic<bool>> flag = ProgressWindow::abortFlag(window);
     command(ProgressWindow::AbortButton, BN_CLICKED);
     DestroyWindow(window);
-    EXPECT_FALSE(ProgressWindow::abortRequested(window));
+    EXPECT_TRUE(flag->load());
+    EXPECT_FALSE(ProgressWindow::abortFlag(window));
+    EXPECT_FALSE(ProgressWindow::abortFlag(nullptr));
 }
 
 // A string property holds a global atom for its name until it is removed. Wine
@@ -557,7 +562,7 @@ TEST_F(ProgressWindowTest, OtherCommandsLeaveTheWindowAlone)
         command(id, BN_CLICKED);
     pump();
     EXPECT_TRUE(IsWindow(window));
-    EXPECT_FALSE(ProgressWindow::abortRequested(window));
+    EXPECT_FALSE(ProgressWindow::abortFlag(window)->load());
     EXPECT_EQ(before, texts());
 }
 
