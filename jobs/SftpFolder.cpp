@@ -111,7 +111,7 @@ std::string readKeyFile(const std::wstring& path)
 
 }
 
-SftpFolder::SftpFolder(const FtpSettings& settings, const HostKeyTrust& trust) : block(inFlight + maxChunk)
+SftpFolder::SftpFolder(const FtpSettings& settings, const HostKeyTrust& trust) : block(2 * inFlight)
 {
     try {
         socket.connect(Poco::Net::SocketAddress(settings.server.host, settings.server.port), FtpSession::timeout);
@@ -230,7 +230,7 @@ NameListing SftpFolder::listNames()
 void SftpFolder::beginUpload(const std::string& name)
 {
     uploadPath = folder + name;
-    used = 0;
+    start = used = 0;
     file = libssh2_sftp_open_ex(sftp, uploadPath.c_str(), static_cast<unsigned>(uploadPath.size()),
                                 LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_EXCL, 0644,
                                 LIBSSH2_SFTP_OPENFILE);
@@ -238,10 +238,17 @@ void SftpFolder::beginUpload(const std::string& name)
         fail(libssh2_session_last_errno(session), "Cannot store " + name);
 }
 
+// What is on its way moves to the front of the block only when the block's
+// end is reached, about once per inFlight bytes.
 char* SftpFolder::room(size_t size)
 {
     if (size > maxChunk)
         throw Poco::InvalidArgumentException("more room asked for than a chunk");
+    if (block.size() - used < size) {
+        std::memmove(block.data(), block.data() + start, used - start);
+        used -= start;
+        start = 0;
+    }
     while (block.size() - used < size)
         sendSome();
     return block.data() + used;
@@ -250,13 +257,13 @@ char* SftpFolder::room(size_t size)
 void SftpFolder::commit(size_t size)
 {
     used += std::min(size, block.size() - used);
-    if (used >= inFlight)
+    if (used - start >= inFlight)
         sendSome();
 }
 
 bool SftpFolder::finishUpload(const std::function<bool()>& givingUp)
 {
-    while (used > 0) {
+    while (used > start) {
         if (givingUp())
             return false;
         sendSome();
@@ -274,7 +281,7 @@ void SftpFolder::abandonUpload()
         libssh2_sftp_close_handle(file);
         file = nullptr;
     }
-    used = 0;
+    start = used = 0;
     remove(uploadPath.substr(folder.size()));
 }
 
@@ -291,16 +298,16 @@ void SftpFolder::leave()
     close();
 }
 
-// What the server acknowledged leaves the front of the block; the rest is
-// sent again by libssh2 only in name: it knows those bytes are on their way.
+// What the server acknowledged is left behind; the rest is passed again,
+// and libssh2 sends it again only in name: it knows those bytes are on their way.
 void SftpFolder::sendSome()
 {
-    ssize_t done = libssh2_sftp_write(file, block.data(), used);
+    ssize_t done = libssh2_sftp_write(file, block.data() + start, used - start);
     if (done < 0)
         failUpload(static_cast<int>(done));
-    auto acknowledged = static_cast<size_t>(done);
-    std::memmove(block.data(), block.data() + acknowledged, used - acknowledged);
-    used -= acknowledged;
+    start += static_cast<size_t>(done);
+    if (start == used)
+        start = used = 0;
 }
 
 // Throws the kind that `code` (a libssh2 error) stands for, with libssh2's

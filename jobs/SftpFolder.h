@@ -57,7 +57,8 @@ private:
     LIBSSH2_SFTP_HANDLE* file = nullptr;
     std::string folder;  // "" for the login's own directory, else ending in "/"
     std::string uploadPath;
-    std::vector<char> block;
+    std::vector<char> block;  // [start, used) is on its way, unacknowledged
+    size_t start = 0;
     size_t used = 0;
     bool connectionLost = false;
     NameEncoding encoding{true};

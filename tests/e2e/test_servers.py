@@ -98,7 +98,7 @@ class ServerTest(MatrixTest):
 
     def test_file_arrives_whole_and_the_link_is_shown_and_sent(self):
         server = self.start_ftp(KIND)
-        data = os.urandom(300000)
+        data = os.urandom(2600000)  # past SFTP's 1 MB in flight and its 2 MB block
         path, result = self.upload("raport roczny.bin", data, "--forget-contact", sendLink=0)
         self.assertEqual(0, result.code, result)
         self.assertEqual(["raport roczny.bin"], server.files())
@@ -109,7 +109,7 @@ class ServerTest(MatrixTest):
         self.assertLinksServe(result, data)
         windows = result.starting("window")
         self.assertEqual(1, len(windows), result)
-        self.assertTrue(windows[0].startswith('window "raport roczny.bin" closed: %s | 292.97KB / 292.97KB | '
+        self.assertTrue(windows[0].startswith('window "raport roczny.bin" closed: %s | 2.48MB / 2.48MB | '
                                               % harness.windows_path(path)), windows)
         self.assertTrue(windows[0].endswith(" | Zakończono"), windows)
         self.assertEqual([], result.starting("message box"))
