@@ -4,4 +4,5 @@
 
 #include <Poco/Net/NetException.h>
 
+// cppcheck-suppress syntaxError ; POCO's macro takes an empty export name
 POCO_DECLARE_EXCEPTION(, SftpException, Poco::Net::NetException)

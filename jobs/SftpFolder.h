@@ -39,7 +39,7 @@ public:
     // Bytes of a file kept on their way: libssh2 returns from a write at
     // the first acknowledgement, and what is still unacknowledged is passed
     // again in front of new data, so the pipeline never drains mid-file.
-    static const size_t inFlight = 1024 * 1024;
+    static const size_t inFlight = size_t(1024) * 1024;
 
 private:
     void handshake(const HostKeyTrust& trust);

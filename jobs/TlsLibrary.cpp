@@ -1,5 +1,6 @@
 #include "jobs/TlsLibrary.h"
 
+#include <libssh2.h>
 #include <openssl/crypto.h>
 
 namespace TlsLibrary {
@@ -7,10 +8,12 @@ namespace TlsLibrary {
 void start()
 {
     OPENSSL_init_crypto(OPENSSL_INIT_NO_ATEXIT, nullptr);
+    libssh2_init(0);
 }
 
 void stop()
 {
+    libssh2_exit();
     OPENSSL_cleanup();
 }
 

@@ -2,7 +2,8 @@
 // itself it registers its cleanup in the process's exit table, which the
 // messenger runs long after our image is gone: a crash at every exit. It is
 // started without that registration when the plug-in loads, and cleaned up
-// when the plug-in unloads.
+// when the plug-in unloads. libssh2, which uses it for SFTP, is started and
+// ended with it, so that two jobs never start it at once.
 #pragma once
 
 namespace TlsLibrary {

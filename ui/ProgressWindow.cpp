@@ -4,7 +4,8 @@
 
 #include <cstring>
 #include <cwchar>
-#include <new>
+#include <map>
+#include <mutex>
 
 namespace {
 
@@ -34,10 +35,16 @@ bool postBlock(HWND window, UINT message, int controlId, const void* text, size_
     return false;
 }
 
-// The window's share of its abort flag, in DWLP_USER from WM_INITDIALOG to WM_NCDESTROY.
-ProgressWindow::AbortFlag* flagOf(HWND window)
+// Each window's share of its abort flag, from WM_INITDIALOG to WM_NCDESTROY.
+// Windows of several threads come and go at once.
+std::mutex flagsLock;
+std::map<HWND, std::shared_ptr<std::atomic<bool>>> flags;
+
+std::shared_ptr<std::atomic<bool>> flagOf(HWND window)
 {
-    return reinterpret_cast<ProgressWindow::AbortFlag*>(GetWindowLongPtrW(window, DWLP_USER));
+    std::lock_guard<std::mutex> lock(flagsLock);
+    auto found = flags.find(window);
+    return found == flags.end() ? nullptr : found->second;
 }
 
 INT_PTR onCommand(HWND window, WORD command)
@@ -45,8 +52,8 @@ INT_PTR onCommand(HWND window, WORD command)
     switch (command) {
     case ProgressWindow::AbortButton:
         SetPropW(window, abortProperty, reinterpret_cast<HANDLE>(1));
-        if (ProgressWindow::AbortFlag* flag = flagOf(window))
-            (*flag)->store(true);
+        if (auto flag = flagOf(window))
+            flag->store(true);
         return TRUE;
     case ProgressWindow::CloseButton:
         DestroyWindow(window);
@@ -91,8 +98,8 @@ HWND ProgressWindow::create(HINSTANCE module, HWND owner)
 INT_PTR CALLBACK ProgressWindow::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(window, DWLP_USER,
-                          reinterpret_cast<LONG_PTR>(new (std::nothrow) AbortFlag(std::make_shared<std::atomic<bool>>())));
+        std::lock_guard<std::mutex> lock(flagsLock);
+        flags[window] = std::make_shared<std::atomic<bool>>(false);
         return TRUE;
     }
     if (message == WM_COMMAND)
@@ -110,7 +117,8 @@ INT_PTR CALLBACK ProgressWindow::dialogProc(HWND window, UINT message, WPARAM wP
     // SetPropW took a reference on the property's name; give it back.
     if (message == WM_NCDESTROY) {
         RemovePropW(window, abortProperty);
-        delete flagOf(window);
+        std::lock_guard<std::mutex> lock(flagsLock);
+        flags.erase(window);
     }
     return FALSE;
 }
@@ -127,8 +135,7 @@ bool ProgressWindow::postText(HWND window, int controlId, const wchar_t* text)
 
 std::shared_ptr<const std::atomic<bool>> ProgressWindow::abortFlag(HWND window)
 {
-    AbortFlag* flag = window ? flagOf(window) : nullptr;
-    return flag ? *flag : nullptr;
+    return flagOf(window);
 }
 
 // EnumWindows lists the windows before it calls back, so destroying them on

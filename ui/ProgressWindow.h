@@ -48,8 +48,7 @@ public:
     // button sets along with "ABORT": read for every chunk, where the
     // property would cost a call to Wine's server each time. The job keeps
     // its share after the window is gone. Null for a null or destroyed
-    // window; to be taken on the window's own thread.
-    typedef std::shared_ptr<std::atomic<bool>> AbortFlag;
+    // window.
     static std::shared_ptr<const std::atomic<bool>> abortFlag(HWND window);
 
     // Closes every progress window of this process; called at unload so that
