@@ -8,9 +8,11 @@
 // included. Wine's thread teardown (about a millisecond here, DLL
 // notifications and a server round trip) is reported apart.
 //
-// Usage: bench_job_upload HOST USER PASSWORD DIR FILE [PIN]
+// Usage: bench_job_upload HOST USER PASSWORD DIR FILE [PIN | HOSTKEY]
 // With PIN (the server certificate's SHA-256 fingerprint, "AB:CD:...") the
 // upload goes over TLS, with that certificate trusted for HOST (host:port).
+// With HOSTKEY (an SSH host key as the plug-in keeps it, "ssh-ed25519
+// SHA256:...") it goes over SFTP to HOST's port 22, with that key trusted.
 // Prints key=value lines: bytes, seconds (construction to the end of the
 // job's code), mbps, thread_seconds (construction to the thread's handle
 // signalled), peak_ws, first_call_at and delivered_at (s: the first setting
@@ -23,6 +25,8 @@
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 
+#include <cstring>
+
 namespace {
 
 // TLS required, with the server's certificate trusted as the user's answer
@@ -33,6 +37,12 @@ void requireTls(RecordingHost& host, const char* server, const char* pin)
     ServerAddress address;
     ServerAddress::parse(server, address);
     host.texts[CertificateTrust::pinKey(address)] = Bench::widen(pin);
+}
+
+void useSftp(RecordingHost& host, const char* server, const char* hostKey)
+{
+    host.integers[SettingKeys::protocol] = static_cast<int>(Protocol::Sftp);
+    host.texts[std::wstring(SettingKeys::hostKeyPrefix) + Bench::widen(server) + L":22"] = Bench::widen(hostKey);
 }
 
 // The recording host's callFunction, noting when the run first reads a
@@ -70,7 +80,9 @@ int main(int argc, char** argv)
     }
     RecordingHost host;
     Bench::configure(host, argv[1], argv[2], argv[3], argv[4]);
-    if (argc > 6)
+    if (argc > 6 && std::strchr(argv[6], ' '))
+        useSftp(host, argv[1], argv[6]);
+    else if (argc > 6)
         requireTls(host, argv[1], argv[6]);
     Bench::BoxAnswers boxes;
     Bench::plugIn(host);
