@@ -279,28 +279,18 @@ class Pyftpdlib(FtpServer):
 SFTP_USER = "vornix-sftp"  # a system account of scripts/setup's, with PASSWORD
 
 
-class Sshd(ServedFolder):
-    """OpenSSH's sshd on 127.0.0.1:22, SFTP only, chrooted for SFTP_USER into
-    a folder of its own whose pliki/ it serves; a host key of HOST_KEY_TYPE
-    made afresh. sshd has no rate of its own: THROTTLE bytes per second hold
-    what goes to its port in a queue of the loopback interface, long enough
-    that nothing is dropped, while its answers pass at once."""
-    account = SFTP_USER
+class SftpServer(ServedFolder):
+    """An SFTP server on 127.0.0.1:22 for SFTP_USER with PASSWORD, its host
+    key of HOST_KEY_TYPE made afresh in WORK. Neither server has a rate of its
+    own: THROTTLE bytes per second hold what goes to port 22 in a queue of the
+    loopback interface, long enough that nothing is dropped, while the
+    answers pass at once."""
 
-    def __init__(self, workdir, throttle=0, certificate=None, host_key_type="ed25519"):
-        self.work = os.path.join(workdir, "sshd")
+    def __init__(self, workdir, throttle=0, host_key_type="ed25519"):
+        self.work = os.path.join(workdir, self.name)
         os.makedirs(self.work)
-        # Every folder on a chroot's path must be root's alone, which /tmp is not.
-        self.chroot = tempfile.mkdtemp(prefix="vornix-sshd-", dir="/run")
-        os.chmod(self.chroot, 0o755)
-        self.root = os.path.join(self.chroot, "pliki")
-        os.makedirs(self.root)
-        shutil.chown(self.root, SFTP_USER, SFTP_USER)
-        os.makedirs("/run/sshd", exist_ok=True)  # privilege separation's empty folder
         self.host_key = os.path.join(self.work, "host_key")
         self.make_host_key(host_key_type)
-        self.authorized_keys = os.path.join(self.work, "authorized_keys")
-        open(self.authorized_keys, "w").close()
         self.throttle = throttle
         if throttle:
             for command in (["qdisc", "add", "dev", "lo", "root", "handle", "1:", "htb", "default", "1"],
@@ -310,15 +300,6 @@ class Sshd(ServedFolder):
                             ["filter", "add", "dev", "lo", "parent", "1:", "protocol", "ip", "prio", "1", "u32",
                              "match", "ip", "dport", "22", "0xffff", "flowid", "1:2"]):
                 subprocess.run(["tc"] + command, check=True, stderr=subprocess.DEVNULL)
-        configure("sshd_config", os.path.join(self.work, "sshd_config"), work=self.work, chroot=self.chroot)
-        self.start()
-
-    def start(self):
-        config = os.path.join(self.work, "sshd_config")
-        with open(os.path.join(self.work, "stderr"), "ab") as errors:
-            self.process = subprocess.Popen([os.path.join(UNPACKED, "usr/sbin/sshd"), "-D", "-e", "-f", config],
-                                            stdout=subprocess.DEVNULL, stderr=errors)
-        wait_for_port(22)
 
     def make_host_key(self, key_type):
         for path in (self.host_key, self.host_key + ".pub"):
@@ -334,12 +315,8 @@ class Sshd(ServedFolder):
                              capture_output=True, text=True).stdout
         return "%s %s" % (key_type, out.split()[1])
 
-    def authorize(self, public_key_file):
-        with open(public_key_file) as key, open(self.authorized_keys, "a") as keys:
-            keys.write(key.read())
-
     def restart(self):
-        """sshd again, as after a change of its host key."""
+        """The server again, as after a change of its host key."""
         super().stop()
         self.start()
 
@@ -347,11 +324,72 @@ class Sshd(ServedFolder):
         super().stop()
         if self.throttle:
             subprocess.run(["tc", "qdisc", "del", "dev", "lo", "root"], check=False)
+
+
+class Sshd(SftpServer):
+    """OpenSSH's sshd, SFTP only, chrooted for SFTP_USER (a system account of
+    scripts/setup's) into a folder of its own whose pliki/ it serves;
+    password and key logins."""
+    name = "sshd"
+    account = SFTP_USER
+
+    def __init__(self, workdir, throttle=0, certificate=None, host_key_type="ed25519"):
+        super().__init__(workdir, throttle, host_key_type)
+        # Every folder on a chroot's path must be root's alone, which /tmp is not.
+        self.chroot = tempfile.mkdtemp(prefix="vornix-sshd-", dir="/run")
+        os.chmod(self.chroot, 0o755)
+        self.root = os.path.join(self.chroot, "pliki")
+        os.makedirs(self.root)
+        shutil.chown(self.root, SFTP_USER, SFTP_USER)
+        os.makedirs("/run/sshd", exist_ok=True)  # privilege separation's empty folder
+        self.authorized_keys = os.path.join(self.work, "authorized_keys")
+        open(self.authorized_keys, "w").close()
+        configure("sshd_config", os.path.join(self.work, "sshd_config"), work=self.work, chroot=self.chroot)
+        self.start()
+
+    def start(self):
+        config = os.path.join(self.work, "sshd_config")
+        with open(os.path.join(self.work, "stderr"), "ab") as errors:
+            self.process = subprocess.Popen([os.path.join(UNPACKED, "usr/sbin/sshd"), "-D", "-e", "-f", config],
+                                            stdout=subprocess.DEVNULL, stderr=errors)
+        wait_for_port(22)
+
+    def authorize(self, public_key_file):
+        with open(public_key_file) as key, open(self.authorized_keys, "a") as keys:
+            keys.write(key.read())
+
+    def stop(self):
+        super().stop()
         shutil.rmtree(self.chroot, ignore_errors=True)
 
 
-FTP_SERVERS = {"pyftpdlib": Pyftpdlib, "proftpd": ProFtpd, "pure-ftpd": PureFtpd, "vsftpd": Vsftpd, "sshd": Sshd}
-SFTP_SERVERS = ("sshd",)
+class AsyncSsh(SftpServer):
+    """scripts/sftp-server.py: Python's asyncssh, an SSH implementation of
+    its own, serving a fresh folder as its root to SFTP_USER with PASSWORD."""
+    name = "asyncssh"
+
+    def __init__(self, workdir, throttle=0, certificate=None, host_key_type="ed25519"):
+        super().__init__(workdir, throttle, host_key_type)
+        self.root = os.path.join(self.work, "home")
+        os.makedirs(self.root)
+        self.start()
+
+    def start(self):
+        self.process = subprocess.Popen(
+            [PYTHON, os.path.join(ROOT, "scripts", "sftp-server.py"), "--root", self.root, "--host-key",
+             self.host_key, "--user", SFTP_USER, "--password", PASSWORD],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        if self.process.stdout.readline().strip() != "ready":
+            raise RuntimeError("the SFTP server did not start")
+
+    def stop(self):
+        super().stop()
+        self.process.stdout.close()
+
+
+FTP_SERVERS = {"pyftpdlib": Pyftpdlib, "proftpd": ProFtpd, "pure-ftpd": PureFtpd, "vsftpd": Vsftpd, "sshd": Sshd,
+               "asyncssh": AsyncSsh}
+SFTP_SERVERS = ("sshd", "asyncssh")
 
 
 class WebServer(ServedFolder):

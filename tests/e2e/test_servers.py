@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """The scenarios that depend on the server, run against the one named by
-VORNIX_FTP_SERVER (pyftpdlib, proftpd, pure-ftpd, vsftpd, or sshd over SFTP) with nginx
+VORNIX_FTP_SERVER (pyftpdlib, proftpd, pure-ftpd, vsftpd, or sshd or asyncssh over SFTP) with nginx
 serving its folder: every link the contact receives is downloaded and
 compared with the file sent. With VORNIX_FTP_TLS=1 the server requires TLS,
 with a certificate from a CA in the Wine prefix's root store, and the

@@ -1,0 +1,48 @@
+#!/usr/bin/python3
+"""The tests' second SFTP server, an SSH implementation apart from OpenSSH's:
+Python's asyncssh on 127.0.0.1, one account with a password, a folder as
+the root of what it serves. Prints "ready" once it listens."""
+import argparse
+import asyncio
+import warnings
+
+warnings.simplefilter("ignore")  # cryptography's notes on ciphers asyncssh still knows
+import asyncssh  # noqa: E402
+
+
+class PasswordServer(asyncssh.SSHServer):
+    def __init__(self, user, password):
+        self.user, self.password = user, password
+
+    def begin_auth(self, username):
+        return True
+
+    def password_auth_supported(self):
+        return True
+
+    def validate_password(self, username, password):
+        return username == self.user and password == self.password
+
+
+def main():
+    p = argparse.ArgumentParser(description=__doc__)
+    p.add_argument("--root", required=True)
+    p.add_argument("--host-key", required=True)
+    p.add_argument("--user", required=True)
+    p.add_argument("--password", required=True)
+    p.add_argument("--port", type=int, default=22)
+    args = p.parse_args()
+
+    async def listen():
+        await asyncssh.create_server(lambda: PasswordServer(args.user, args.password), "127.0.0.1", args.port,
+                                     server_host_keys=[args.host_key], reuse_address=True,
+                                     sftp_factory=lambda channel: asyncssh.SFTPServer(channel, chroot=args.root))
+        print("ready", flush=True)
+
+    loop = asyncio.new_event_loop()
+    loop.run_until_complete(listen())
+    loop.run_forever()
+
+
+if __name__ == "__main__":
+    main()
