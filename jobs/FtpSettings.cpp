@@ -41,10 +41,8 @@ FtpSettings FtpSettings::read()
     settings.dir = SettingsStore::readString(SettingKeys::dir);
     settings.keyFile = SettingsStore::readString(SettingKeys::keyFile);
     // Settings saved before SFTP existed mean FTP.
-    if (SettingsStore::readInt(SettingKeys::protocol).value == static_cast<int32_t>(Protocol::Sftp)) {
+    if (SettingsStore::readInt(SettingKeys::protocol).value == static_cast<int32_t>(Protocol::Sftp))
         settings.protocol = Protocol::Sftp;
-        settings.server.port = 22;
-    }
     if (host.empty())
         throw Poco::Net::FTPException(TextConversion::toAnsi(L"Uzupełnij adres serwera FTP w konfiguracji"), 0);
     if (NameListing::hasLineBreak(host))
@@ -53,7 +51,7 @@ FtpSettings FtpSettings::read()
         if (value->find_first_of(L"\r\n") != std::wstring::npos)
             refuseLineBreak();
     }
-    if (!ServerAddress::parse(host, settings.server))
+    if (!ServerAddress::parse(host, settings.server, settings.protocol == Protocol::Sftp ? 22 : 21))
         throw Poco::Net::FTPException(
             TextConversion::toAnsi(L"Niepoprawny adres serwera FTP w konfiguracji: ") + host, 0);
     settings.tls = readTlsMode();

@@ -20,10 +20,10 @@ bool parsePort(const std::string& digits, uint16_t& port)
 
 }
 
-bool ServerAddress::parse(const std::string& text, ServerAddress& address)
+bool ServerAddress::parse(const std::string& text, ServerAddress& address, uint16_t defaultPort)
 {
     ServerAddress parsed;
-    parsed.port = address.port;
+    parsed.port = defaultPort;
     if (!text.empty() && text[0] == '[') {
         size_t close = text.find(']');
         if (close == std::string::npos)

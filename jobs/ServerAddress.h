@@ -1,6 +1,6 @@
 // The server setting: "host", "host:port", "[IPv6]:port", "[IPv6]" or a bare
-// IPv6 address. Without a port the protocol's own is meant: the FTP port 21
-// unless the caller set another before parsing.
+// IPv6 address. Without a port the protocol's own is meant: FTP's 21 unless
+// the caller names another.
 #pragma once
 
 #include <cstdint>
@@ -12,5 +12,5 @@ struct ServerAddress {
 
     // False for an empty host, a port that is not a number from 1 to 65535,
     // or an unclosed bracket.
-    static bool parse(const std::string& text, ServerAddress& address);
+    static bool parse(const std::string& text, ServerAddress& address, uint16_t defaultPort = 21);
 };

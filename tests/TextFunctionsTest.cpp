@@ -143,6 +143,10 @@ TEST(ServerAddressTest, HostWithOptionalPort)
     ASSERT_TRUE(ServerAddress::parse("fe80::1", a));
     EXPECT_EQ("fe80::1", a.host);
     EXPECT_EQ(21, a.port);
+    ASSERT_TRUE(ServerAddress::parse("sftp.example.org", a, 22));  // SFTP's own port
+    EXPECT_EQ(22, a.port);
+    ASSERT_TRUE(ServerAddress::parse("sftp.example.org:2222", a, 22));
+    EXPECT_EQ(2222, a.port);
     for (const char* bad : {"", "h:", "h:0", "h:65536", "h:21x", "h:-1", "[::1", "[::1]x", "[]:21", ":21",
                             "h:999999999999"})
         EXPECT_FALSE(ServerAddress::parse(bad, a)) << bad;
