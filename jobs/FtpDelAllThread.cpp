@@ -1,7 +1,6 @@
 #include "jobs/FtpDelAllThread.h"
 
 #include "jobs/DeleteAllSummary.h"
-#include "jobs/CertificateTrust.h"
 #include "jobs/FtpSettings.h"
 #include "jobs/NameListing.h"
 #include "jobs/RemoteFolder.h"
@@ -60,7 +59,7 @@ DWORD FtpDelAllThread::threadMain()
 void FtpDelAllThread::run()
 {
     FtpSettings settings = FtpSettings::read();
-    std::unique_ptr<RemoteFolder> folder = RemoteFolder::enter(settings, CertificateTrust::askInBox);
+    std::unique_ptr<RemoteFolder> folder = RemoteFolder::enter(settings);
     NameListing listing = folder->listNames();
     size_t deleted = deleteListed(*folder, listing.names());
     folder->leave();

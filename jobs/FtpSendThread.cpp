@@ -1,6 +1,5 @@
 #include "jobs/FtpSendThread.h"
 
-#include "jobs/CertificateTrust.h"
 #include "jobs/FtpSettings.h"
 #include "jobs/LinkDelivery.h"
 #include "jobs/NameListing.h"
@@ -114,7 +113,7 @@ void FtpSendThread::run()
     if (localName.find_first_of(L"\r\n") != std::wstring::npos)
         throw Poco::IOException(TextConversion::toAnsi(L"Nazwa pliku zawiera znak nowego wiersza"), 0);
 
-    std::unique_ptr<RemoteFolder> folder = RemoteFolder::enter(settings, CertificateTrust::askInBox);
+    std::unique_ptr<RemoteFolder> folder = RemoteFolder::enter(settings);
     std::string remoteName = chooseRemoteName(*folder, localName);
 
     FILE* opened = nullptr;

@@ -6,6 +6,8 @@
 
 #include <Poco/Base64Encoder.h>
 
+#include <windows.h>
+
 #include <sstream>
 
 HostKeyTrust::HostKeyTrust(const ServerAddress& server, Question ask)
@@ -23,6 +25,12 @@ void HostKeyTrust::approve(const std::string& keyType, const std::string& finger
     if (!ask(question(keyType, fingerprint, !known.empty())))
         throw SftpException(TextConversion::toAnsi(L"Klucz hosta serwera odrzucony, nic nie wysłano"));
     SettingsStore::writeString(keySetting.c_str(), key);
+}
+
+bool HostKeyTrust::askInBox(const std::wstring& question)
+{
+    return MessageBoxW(nullptr, question.c_str(), L"Vornix - Klucz hosta serwera",
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 std::string HostKeyTrust::fingerprint(const unsigned char* sha256)

@@ -21,6 +21,9 @@ public:
     // shows it ("SHA256:...").
     void approve(const std::string& keyType, const std::string& fingerprint) const;
 
+    // The question as a message box with Yes and No.
+    static bool askInBox(const std::wstring& question);
+
     // "SHA256:" and the unpadded base64 of a 32-byte SHA-256 hash.
     static std::string fingerprint(const unsigned char* sha256);
 

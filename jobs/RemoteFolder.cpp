@@ -3,9 +3,11 @@
 #include "jobs/FtpFolder.h"
 #include "jobs/SftpFolder.h"
 
-std::unique_ptr<RemoteFolder> RemoteFolder::enter(const FtpSettings& settings, const Question& ask)
+std::unique_ptr<RemoteFolder> RemoteFolder::enter(const FtpSettings& settings)
 {
     if (settings.protocol == Protocol::Sftp)
-        return std::unique_ptr<RemoteFolder>(new SftpFolder(settings, HostKeyTrust(settings.server, ask)));
-    return std::unique_ptr<RemoteFolder>(new FtpFolder(settings, CertificateTrust(settings.server, ask)));
+        return std::unique_ptr<RemoteFolder>(
+            new SftpFolder(settings, HostKeyTrust(settings.server, HostKeyTrust::askInBox)));
+    return std::unique_ptr<RemoteFolder>(
+        new FtpFolder(settings, CertificateTrust(settings.server, CertificateTrust::askInBox)));
 }

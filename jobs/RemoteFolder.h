@@ -16,11 +16,9 @@
 
 class RemoteFolder {
 public:
-    // Puts a yes/no question to the user: an unknown certificate or host key.
-    typedef std::function<bool(const std::wstring& question)> Question;
-
-    // Connects over the settings' protocol, logs in and enters the folder.
-    static std::unique_ptr<RemoteFolder> enter(const FtpSettings& settings, const Question& ask);
+    // Connects over the settings' protocol, logs in and enters the folder;
+    // an unknown certificate or host key is asked about in a message box.
+    static std::unique_ptr<RemoteFolder> enter(const FtpSettings& settings);
 
     virtual ~RemoteFolder() = default;
 

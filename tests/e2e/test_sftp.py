@@ -42,7 +42,8 @@ class SftpTest(SshdTest):
         result = self.upload("--answer", "no")
         boxes = result.starting("message box")
         self.assertEqual(2, len(boxes), result)
-        self.assertIn("przedstawił klucz hosta, którego jeszcze nie znasz", boxes[0])
+        self.assertTrue(boxes[0].startswith('message box "Vornix - Klucz hosta serwera": Serwer 127.0.0.1:22 '
+                                            'przedstawił klucz hosta, którego jeszcze nie znasz.'), boxes)
         self.assertIn("Typ klucza: %s\\nOdcisk: %s" % (key_type, fingerprint), boxes[0])
         self.assertEqual('message box "Vornix - SFTP Error": SFTP Exception: Klucz hosta serwera odrzucony, '
                          'nic nie wysłano', boxes[1])
