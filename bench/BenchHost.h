@@ -4,7 +4,7 @@
 #pragma once
 
 #include "bench/BenchClock.h"
-#include "jobs/FtpSettings.h"
+#include "remote/FtpSettings.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 #include "tests/RecordingHost.h"

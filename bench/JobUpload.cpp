@@ -20,7 +20,7 @@
 // code 1.
 #include "bench/BenchHost.h"
 
-#include "jobs/CertificateTrust.h"
+#include "remote/CertificateTrust.h"
 #include "jobs/FtpSendThread.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"

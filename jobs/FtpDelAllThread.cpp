@@ -1,9 +1,9 @@
 #include "jobs/FtpDelAllThread.h"
 
-#include "jobs/DeleteAllSummary.h"
-#include "jobs/FtpSettings.h"
-#include "jobs/NameListing.h"
-#include "jobs/RemoteFolder.h"
+#include "ui/DeleteAllSummary.h"
+#include "remote/FtpSettings.h"
+#include "remote/NameListing.h"
+#include "remote/RemoteFolder.h"
 #include "plugin/TextConversion.h"
 #include "ui/HostWindow.h"
 

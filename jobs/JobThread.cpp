@@ -1,7 +1,7 @@
 #include "jobs/JobThread.h"
 
-#include "jobs/ModulePin.h"
-#include "jobs/TlsLibrary.h"
+#include "plugin/ModulePin.h"
+#include "remote/TlsLibrary.h"
 
 namespace Vornix {
 

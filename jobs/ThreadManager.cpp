@@ -1,6 +1,6 @@
 #include "jobs/ThreadManager.h"
 
-#include "jobs/ModulePin.h"
+#include "plugin/ModulePin.h"
 #include "plugin/HostLog.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "jobs/UploadProgress.h"
 
-#include "jobs/ProgressText.h"
+#include "ui/ProgressText.h"
 #include "ui/ProgressWindow.h"
 
 #include <commctrl.h>

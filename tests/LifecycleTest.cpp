@@ -1,12 +1,12 @@
 // pluginLoad and pluginUnload against a recording host: every registration
 // in order, with the records as the host receives them.
 #include "tests/RecordingHost.h"
-#include "plugin/Lifecycle.h"
+#include "commands/Lifecycle.h"
 #include "plugin/PluginInfo.h"
 #include "plugin/PluginState.h"
-#include "ui/DeleteAllCommand.h"
+#include "commands/DeleteAllCommand.h"
 #include "ui/OptionsPage.h"
-#include "ui/SendCommand.h"
+#include "commands/SendCommand.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The options page driven by host events, over a recording settings service.
 #include "tests/RecordingHost.h"
-#include "jobs/FtpSettings.h"
+#include "remote/FtpSettings.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 #include "plugin/StoredPassword.h"

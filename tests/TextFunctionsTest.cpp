@@ -1,11 +1,11 @@
 // The plug-in's pure text functions: links, sizes, times, listings, addresses.
-#include "jobs/DeleteAllSummary.h"
+#include "ui/DeleteAllSummary.h"
 #include "jobs/FtpDelAllThread.h"
 #include "jobs/LinkText.h"
-#include "jobs/NameEncoding.h"
-#include "jobs/NameListing.h"
-#include "jobs/ProgressText.h"
-#include "jobs/ServerAddress.h"
+#include "remote/NameEncoding.h"
+#include "remote/NameListing.h"
+#include "ui/ProgressText.h"
+#include "remote/ServerAddress.h"
 
 #include <gtest/gtest.h>
 

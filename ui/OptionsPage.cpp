@@ -1,6 +1,6 @@
 #include "ui/OptionsPage.h"
 
-#include "jobs/FtpSettings.h"
+#include "remote/FtpSettings.h"
 #include "plugin/HostInterface.h"
 #include "plugin/HostLog.h"
 #include "plugin/PluginState.h"

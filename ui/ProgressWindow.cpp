@@ -1,6 +1,6 @@
 #include "ui/ProgressWindow.h"
 
-#include "jobs/ModulePin.h"
+#include "plugin/ModulePin.h"
 
 #include <cstring>
 #include <cwchar>

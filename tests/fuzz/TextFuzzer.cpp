@@ -2,9 +2,9 @@
 // with AddressSanitizer and UBSan. The first byte picks the function; each
 // branch checks what must hold for any input.
 #include "jobs/LinkText.h"
-#include "jobs/NameListing.h"
-#include "jobs/ProgressText.h"
-#include "jobs/ServerAddress.h"
+#include "remote/NameListing.h"
+#include "ui/ProgressText.h"
+#include "remote/ServerAddress.h"
 
 #include <cctype>
 #include <cstdint>

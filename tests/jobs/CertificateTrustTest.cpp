@@ -1,6 +1,6 @@
 // The certificate decision: what is asked, what is kept per server, and that
 // a refusal throws and keeps nothing.
-#include "jobs/CertificateTrust.h"
+#include "remote/CertificateTrust.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 #include "tests/RecordingHost.h"

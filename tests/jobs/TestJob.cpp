@@ -1,6 +1,6 @@
 #include "tests/jobs/TestJob.h"
 
-#include "jobs/ModulePin.h"
+#include "plugin/ModulePin.h"
 
 #include <mutex>
 

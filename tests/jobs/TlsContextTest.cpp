@@ -1,7 +1,7 @@
 // The TLS context of a session: what OpenSSL checks the certificate against,
 // the roots it trusts, and that it reads no configuration file.
-#include "jobs/TlsContext.h"
-#include "jobs/WindowsRootStore.h"
+#include "remote/TlsContext.h"
+#include "remote/WindowsRootStore.h"
 
 #include <gtest/gtest.h>
 #include <openssl/crypto.h>

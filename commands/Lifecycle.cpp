@@ -1,0 +1,141 @@
+#include "commands/Lifecycle.h"
+
+#include "plugin/HostLog.h"
+#include "plugin/PluginInfo.h"
+#include "plugin/PluginState.h"
+#include "plugin/SettingsStore.h"
+#include "jobs/ThreadManager.h"
+#include "remote/TlsLibrary.h"
+#include "commands/DeleteAllCommand.h"
+#include "ui/OptionsPage.h"
+#include "ui/ProgressWindow.h"
+#include "commands/SendCommand.h"
+
+namespace Lifecycle {
+
+namespace {
+
+const wchar_t* const compatSendFunctionName = L"wtwSkarvelin/sendFile";
+const wchar_t* const sendItemId = L"Vornix/sendFile";
+const wchar_t* const sendMenuId = L"WTW/Menu/Contact/Send";
+const wchar_t* const deleteAllItemId = L"Vornix/delAll";
+const wchar_t* const deleteAllMenuId = L"WTW/Menu/Main/Opt";
+
+INT_PTR callHost(const wchar_t* name, WPARAM wParam, LPARAM lParam)
+{
+    return pluginState.host->callFunction(name, wParam, lParam);
+}
+
+void addOptionsPage()
+{
+    OptionsPageInfo page = {};
+    page.size = sizeof(page);
+    page.id = pluginInfo.guid;
+    page.group = L"WTW/Group/Plugz";
+    page.caption = L"FTP";
+    page.handler = OptionsPage::onOptionsPageEvent;
+    page.userData = &pluginState;
+    callHost(L"WTW/AddOptionsPage", reinterpret_cast<WPARAM>(pluginState.moduleHandle),
+             reinterpret_cast<LPARAM>(&page));
+}
+
+void addMenuItems()
+{
+    MenuItemInfo item = {};
+    item.size = sizeof(item);
+    item.itemId = sendItemId;
+    item.menuId = sendMenuId;
+    item.caption = L"Wyślij plik na FTP...";
+    item.handler = SendCommand::onMenuCommand;
+    item.userData = &pluginState;
+    callHost(L"WTW/Menu/Add", reinterpret_cast<WPARAM>(&item), 0);
+
+    item.itemId = deleteAllItemId;
+    item.menuId = deleteAllMenuId;
+    item.caption = L"Usuń wszystkie pliki na serwerze FTP";
+    item.handler = DeleteAllCommand::onMenuCommand;
+    item.userData = &pluginState;
+    callHost(L"WTW/Menu/Add", reinterpret_cast<WPARAM>(&item), 0);
+}
+
+void removeMenuItems()
+{
+    MenuItemInfo item = {};
+    item.size = sizeof(item);
+    item.itemId = sendItemId;
+    item.menuId = sendMenuId;
+    callHost(L"WTW/Menu/Remove", reinterpret_cast<WPARAM>(&item), 0);
+    item.itemId = deleteAllItemId;
+    item.menuId = deleteAllMenuId;
+    callHost(L"WTW/Menu/Remove", reinterpret_cast<WPARAM>(&item), 0);
+}
+
+void createCompatSendFunction()
+{
+    if (pluginState.host->functionExists(compatSendFunctionName))
+        return;
+    pluginState.compatSendFunction =
+        pluginState.host->createFunction(compatSendFunctionName, SendCommand::onCompatSendFile, &pluginState);
+}
+
+}
+
+int load(HostFunctionTable* host)
+{
+    if (!host)
+        return 0;
+    try {
+        pluginState.host = host;
+        TlsLibrary::start();
+        pluginState.threadManager = new Vornix::ThreadManager();
+        Vornix::setLogHost(host);
+        addOptionsPage();
+        SettingsStore::openSettings();
+        addMenuItems();
+        pluginState.menuRebuildHook = host->hookEvent(L"WTW/OnMenuRebuild", onMenuRebuild, nullptr);
+        createCompatSendFunction();
+    } catch (...) {
+        Vornix::logCaughtException(L"pluginLoad");
+    }
+    return 0;
+}
+
+int unload()
+{
+    if (!pluginState.host)
+        return 0;
+    try {
+        if (pluginState.compatSendFunction)
+            pluginState.host->destroyFunction(pluginState.compatSendFunction);
+        pluginState.compatSendFunction = nullptr;
+        callHost(L"WTW/RemoveOptionsPage", reinterpret_cast<WPARAM>(pluginState.moduleHandle),
+                 reinterpret_cast<LPARAM>(pluginInfo.guid));
+        SettingsStore::closeSettings();
+        removeMenuItems();
+        if (pluginState.menuRebuildHook)
+            pluginState.host->unhookEvent(pluginState.menuRebuildHook);
+        pluginState.menuRebuildHook = nullptr;
+        OptionsPage::destroyControls(pluginState.optionsControls);
+        pluginState.optionsControls = nullptr;
+        bool jobsEnded = Vornix::ThreadManager::teardown(pluginState.threadManager);
+        pluginState.threadManager = nullptr;
+        // A job that outlives the unload still holds OpenSSL; it stays as it is.
+        if (jobsEnded)
+            TlsLibrary::stop();
+        // Jobs have stopped (or hold the code pinned); their windows go before the dialog procedure does.
+        ProgressWindow::closeAll();
+    } catch (...) {
+        Vornix::logCaughtException(L"pluginUnload");
+    }
+    return 0;
+}
+
+INT_PTR __cdecl onMenuRebuild(WPARAM wParam, LPARAM, void*)
+{
+    auto event = reinterpret_cast<const MenuRebuildEvent*>(wParam);
+    if (event && event->addItem)
+        event->addItem(event->menuHandle, sendItemId);
+    return 0;
+}
+
+}

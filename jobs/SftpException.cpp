@@ -1,5 +1,0 @@
-#include "jobs/SftpException.h"
-
-#include <typeinfo>
-
-POCO_IMPLEMENT_EXCEPTION(SftpException, Poco::Net::NetException, "SFTP Exception")

@@ -1,0 +1,86 @@
+#include "remote/FtpFolder.h"
+
+#include <Poco/Exception.h>
+#include <Poco/Net/NetException.h>
+
+#include <exception>
+
+FtpFolder::FtpFolder(const FtpSettings& settings, const CertificateTrust& trust) : session(settings.server)
+{
+    session.enter(settings, trust);
+}
+
+void FtpFolder::beginUpload(const std::string& name)
+{
+    upload.reset(new UploadStream(session.beginUpload(name)));
+    uploadName = name;
+    broken = false;
+}
+
+char* FtpFolder::room(size_t size)
+{
+    char* free = nullptr;
+    sending([&] { free = upload->room(size); });
+    return free;
+}
+
+void FtpFolder::commit(size_t size)
+{
+    sending([&] { upload->commit(size); });
+}
+
+bool FtpFolder::finishUpload(const std::function<bool()>& givingUp)
+{
+    sending([&] { upload->flush(); });
+    upload.reset();
+    return session.endUploadPatiently(givingUp);
+}
+
+// After an abort the partly stored file goes, even when the server took the
+// end of the transfer badly. Data already handed to the socket would reach
+// the server after a plain close, so the connection is reset.
+void FtpFolder::abandonUpload()
+{
+    upload.reset();
+    if (!broken) {
+        try {
+            session.endUploadAbruptly();
+        } catch (const Poco::Exception&) {
+        }
+    }
+    session.remove(uploadName);
+}
+
+// A send that fails ends the upload: its data connection is gone.
+template <typename Send>
+void FtpFolder::sending(Send send)
+{
+    try {
+        send();
+    } catch (const Poco::Exception&) {
+        abandonBrokenUpload();
+    }
+}
+
+// Deletes what was stored of a file whose data connection failed. The
+// server's own reply to the broken transfer is the most telling error.
+void FtpFolder::abandonBrokenUpload()
+{
+    broken = true;
+    upload.reset();
+    std::exception_ptr failure;
+    try {
+        session.endUpload();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        session.remove(uploadName);
+    } catch (...) {
+        if (!failure)
+            failure = std::current_exception();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+    throw Poco::Net::NetException("Socket send error", 0);
+}

@@ -1,0 +1,37 @@
+// The remote folder over FTP, plain or with explicit TLS: an FtpSession that
+// has entered the configured directory.
+#pragma once
+
+#include "remote/CertificateTrust.h"
+#include "remote/FtpSession.h"
+#include "remote/RemoteFolder.h"
+#include "remote/UploadStream.h"
+
+#include <memory>
+
+class FtpFolder : public RemoteFolder {
+public:
+    // Connects, logs in and enters the directory: FtpSession's constructor
+    // and enter, with what they throw.
+    FtpFolder(const FtpSettings& settings, const CertificateTrust& trust);
+
+    const NameEncoding& nameEncoding() const override { return session.nameEncoding(); }
+    NameListing listNames() override { return session.listNames(); }
+    void beginUpload(const std::string& name) override;
+    char* room(size_t size) override;
+    void commit(size_t size) override;
+    bool finishUpload(const std::function<bool()>& givingUp) override;
+    void abandonUpload() override;
+    void remove(const std::string& name) override { session.remove(name); }
+    void leave() override { session.quit(); }
+
+private:
+    [[noreturn]] void abandonBrokenUpload();
+    template <typename Send>
+    void sending(Send send);
+
+    FtpSession session;
+    std::unique_ptr<UploadStream> upload;
+    std::string uploadName;
+    bool broken = false;
+};

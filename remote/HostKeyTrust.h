@@ -1,0 +1,36 @@
+// Whether an SSH server's host key may carry this session: trust on first
+// use, as OpenSSH and PuTTY do it. The key the user accepted for a
+// "host:port" is kept in the settings; any other key is asked about before
+// anything of the login is sent, and a changed key is said to be changed.
+#pragma once
+
+#include "remote/ServerAddress.h"
+
+#include <functional>
+#include <string>
+
+class HostKeyTrust {
+public:
+    typedef std::function<bool(const std::wstring& question)> Question;
+
+    HostKeyTrust(const ServerAddress& server, Question ask);
+
+    // Returns normally when the key may be used, keeping it when the user
+    // accepted it now. Throws SftpException when the user refuses it.
+    // `keyType` as SSH names it ("ssh-ed25519"); `fingerprint` as OpenSSH
+    // shows it ("SHA256:...").
+    void approve(const std::string& keyType, const std::string& fingerprint) const;
+
+    // The question as a message box with Yes and No.
+    static bool askInBox(const std::wstring& question);
+
+    // "SHA256:" and the unpadded base64 of a 32-byte SHA-256 hash.
+    static std::string fingerprint(const unsigned char* sha256);
+
+private:
+    std::wstring question(const std::string& keyType, const std::string& fingerprint, bool changed) const;
+
+    std::wstring serverName;  // "host:port"
+    std::wstring keySetting;
+    Question ask;
+};

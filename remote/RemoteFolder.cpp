@@ -1,0 +1,13 @@
+#include "remote/RemoteFolder.h"
+
+#include "remote/FtpFolder.h"
+#include "remote/SftpFolder.h"
+
+std::unique_ptr<RemoteFolder> RemoteFolder::enter(const FtpSettings& settings)
+{
+    if (settings.protocol == Protocol::Sftp)
+        return std::unique_ptr<RemoteFolder>(
+            new SftpFolder(settings, HostKeyTrust(settings.server, HostKeyTrust::askInBox)));
+    return std::unique_ptr<RemoteFolder>(
+        new FtpFolder(settings, CertificateTrust(settings.server, CertificateTrust::askInBox)));
+}

@@ -1,0 +1,56 @@
+// The configured folder on the user's server, entered over FTP or SFTP: the
+// jobs list it, store a file in it and remove names from it without knowing
+// which protocol carries them. Failures throw POCO's kinds with the server's
+// words: FTPException or SftpException when the server refuses, a
+// NetException when the connection fails, TimeoutException when it stalls.
+#pragma once
+
+#include "remote/FtpSettings.h"
+#include "remote/NameEncoding.h"
+#include "remote/NameListing.h"
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+class RemoteFolder {
+public:
+    // Connects over the settings' protocol, logs in and enters the folder;
+    // an unknown certificate or host key is asked about in a message box.
+    static std::unique_ptr<RemoteFolder> enter(const FtpSettings& settings);
+
+    virtual ~RemoteFolder() = default;
+
+    // How names travel to and from this server.
+    virtual const NameEncoding& nameEncoding() const = 0;
+
+    // The folder's names, read whole.
+    virtual NameListing listNames() = 0;
+
+    // Starts a new file `name`. Then room and commit give it the file's bytes
+    // in order: room offers space for the next `size` bytes (at most
+    // maxChunk), commit sends what was filled in, as the connection takes it.
+    // When either fails, the upload is over and what the server stored of
+    // it is removed.
+    virtual void beginUpload(const std::string& name) = 0;
+    virtual char* room(size_t size) = 0;
+    virtual void commit(size_t size) = 0;
+
+    // Sends the rest and waits until the server has stored the file; until
+    // then the user may still take it back, and `givingUp` is asked now and
+    // then. Returns false when it says yes; the upload is then still open
+    // for abandonUpload.
+    virtual bool finishUpload(const std::function<bool()>& givingUp) = 0;
+
+    // Ends an upload that is given up or failed and removes what the server
+    // stored of it. Throws when the removal fails.
+    virtual void abandonUpload() = 0;
+
+    virtual void remove(const std::string& name) = 0;
+
+    // Says goodbye, ignoring any failure.
+    virtual void leave() = 0;
+
+    static const size_t maxChunk = 65536;
+};

@@ -1,0 +1,65 @@
+// The remote folder over SFTP, with libssh2: a bounded connect, a handshake
+// with modern algorithms only, the host key settled before anything of the
+// login is sent, then the password or a private key, and the configured
+// directory (the login's own when empty). Names travel in UTF-8.
+#pragma once
+
+#include "remote/HostKeyTrust.h"
+#include "remote/RemoteFolder.h"
+
+#include <Poco/Net/StreamSocket.h>
+
+#include <libssh2.h>
+#include <libssh2_sftp.h>
+
+#include <vector>
+
+class SftpFolder : public RemoteFolder {
+public:
+    // Throws TimeoutException when the server does not answer in time, a
+    // NetException when it cannot be reached, SftpException when it refuses
+    // the login, the key or the directory or the user refuses its host key,
+    // IOException when the key file cannot be read or is in a format that
+    // does not work.
+    SftpFolder(const FtpSettings& settings, const HostKeyTrust& trust);
+    ~SftpFolder() override;
+    SftpFolder(const SftpFolder&) = delete;
+    SftpFolder& operator=(const SftpFolder&) = delete;
+
+    const NameEncoding& nameEncoding() const override { return encoding; }
+    NameListing listNames() override;
+    void beginUpload(const std::string& name) override;
+    char* room(size_t size) override;
+    void commit(size_t size) override;
+    bool finishUpload(const std::function<bool()>& givingUp) override;
+    void abandonUpload() override;
+    void remove(const std::string& name) override;
+    void leave() override;
+
+    // Bytes of a file kept on their way: libssh2 returns from a write at
+    // the first acknowledgement, and what is still unacknowledged is passed
+    // again in front of new data, so the pipeline never drains mid-file.
+    static const size_t inFlight = size_t(1024) * 1024;
+
+private:
+    void handshake(const HostKeyTrust& trust);
+    void logIn(const FtpSettings& settings);
+    void logInWithKey(const std::string& user, const std::wstring& keyFile, const std::string& passphrase);
+    void enter(const std::wstring& dir);
+    void sendSome();
+    [[noreturn]] void fail(int code, const std::string& what);
+    [[noreturn]] void failUpload(int code);
+    void close();
+
+    Poco::Net::StreamSocket socket;
+    LIBSSH2_SESSION* session = nullptr;
+    LIBSSH2_SFTP* sftp = nullptr;
+    LIBSSH2_SFTP_HANDLE* file = nullptr;
+    std::string folder;  // "" for the login's own directory, else ending in "/"
+    std::string uploadPath;
+    std::vector<char> block;  // [start, used) is on its way, unacknowledged
+    size_t start = 0;
+    size_t used = 0;
+    bool connectionLost = false;
+    NameEncoding encoding{true};
+};
