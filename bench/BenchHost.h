@@ -4,9 +4,9 @@
 #pragma once
 
 #include "bench/BenchClock.h"
-#include "remote/FtpSettings.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
+#include "remote/FtpSettings.h"
 #include "tests/RecordingHost.h"
 #include "tests/jobs/ImportHook.h"
 

@@ -20,10 +20,10 @@
 // code 1.
 #include "bench/BenchHost.h"
 
-#include "remote/CertificateTrust.h"
 #include "jobs/FtpSendThread.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
+#include "remote/CertificateTrust.h"
 
 #include <cstring>
 

@@ -1,15 +1,16 @@
 #include "commands/Lifecycle.h"
 
+#include "commands/DeleteAllCommand.h"
+#include "commands/SendCommand.h"
+#include "jobs/ThreadManager.h"
 #include "plugin/HostLog.h"
 #include "plugin/PluginInfo.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
-#include "jobs/ThreadManager.h"
 #include "remote/TlsLibrary.h"
-#include "commands/DeleteAllCommand.h"
 #include "ui/OptionsPage.h"
 #include "ui/ProgressWindow.h"
-#include "commands/SendCommand.h"
+#include "ui/Texts.h"
 
 namespace Lifecycle {
 
@@ -32,7 +33,7 @@ void addOptionsPage()
     page.size = sizeof(page);
     page.id = pluginInfo.guid;
     page.group = L"WTW/Group/Plugz";
-    page.caption = L"FTP";
+    page.caption = Texts::optionsPageCaption;
     page.handler = OptionsPage::onOptionsPageEvent;
     page.userData = &pluginState;
     callHost(L"WTW/AddOptionsPage", reinterpret_cast<WPARAM>(pluginState.moduleHandle),
@@ -45,14 +46,14 @@ void addMenuItems()
     item.size = sizeof(item);
     item.itemId = sendItemId;
     item.menuId = sendMenuId;
-    item.caption = L"Wyślij plik na FTP...";
+    item.caption = Texts::sendMenuItem;
     item.handler = SendCommand::onMenuCommand;
     item.userData = &pluginState;
     callHost(L"WTW/Menu/Add", reinterpret_cast<WPARAM>(&item), 0);
 
     item.itemId = deleteAllItemId;
     item.menuId = deleteAllMenuId;
-    item.caption = L"Usuń wszystkie pliki na serwerze FTP";
+    item.caption = Texts::deleteAllMenuItem;
     item.handler = DeleteAllCommand::onMenuCommand;
     item.userData = &pluginState;
     callHost(L"WTW/Menu/Add", reinterpret_cast<WPARAM>(&item), 0);

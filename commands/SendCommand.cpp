@@ -4,12 +4,37 @@
 #include "jobs/ThreadManager.h"
 #include "plugin/HostLog.h"
 #include "plugin/PluginState.h"
+#include "ui/FileChoice.h"
+#include "ui/HostWindow.h"
+#include "ui/Texts.h"
+
+#include <cwchar>
 
 namespace {
 
-void startUpload(PluginState* state, const ContactRecord* contact, const wchar_t* path)
+const size_t maxPathLength = 32767;  // characters, as Windows' own limit
+
+// The given path, or the user's choice when `given` is null. Any path
+// Windows can open is taken; only one past the longest path Windows itself
+// handles is refused.
+bool settlePath(const wchar_t* given, HINSTANCE module, std::wstring& path)
 {
-    if (!state || !state->threadManager)
+    HWND owner = HostWindow::find();
+    if (!given)
+        return FileChoice::askForFile(owner, module, path);
+    size_t length = wcsnlen(given, maxPathLength + 1);
+    if (length > maxPathLength) {
+        MessageBoxW(owner, Texts::pathTooLong, L"Vornix - I/O Error", MB_ICONERROR);
+        return false;
+    }
+    path.assign(given, length);
+    return true;
+}
+
+void startUpload(PluginState* state, const ContactRecord* contact, const wchar_t* given)
+{
+    std::wstring path;
+    if (!state || !state->threadManager || !settlePath(given, state->moduleHandle, path))
         return;
     state->threadManager->startJob(new Vornix::FtpSendThread(state->host, contact, state->moduleHandle, path));
 }

@@ -1,11 +1,13 @@
 #include "jobs/FtpDelAllThread.h"
 
-#include "ui/DeleteAllSummary.h"
 #include "remote/FtpSettings.h"
 #include "remote/NameListing.h"
 #include "remote/RemoteFolder.h"
-#include "plugin/TextConversion.h"
+#include "ui/DeleteAllSummary.h"
+#include "ui/ErrorReport.h"
 #include "ui/HostWindow.h"
+#include "ui/Texts.h"
+#include "ui/TrustQuestions.h"
 
 #include <Poco/Exception.h>
 
@@ -14,11 +16,6 @@
 namespace Vornix {
 
 namespace {
-
-void showError(const Poco::Exception& failure)
-{
-    MessageBoxW(nullptr, TextConversion::readable(failure.displayText()).c_str(), L"Vornix", MB_ICONERROR);
-}
 
 void showSkipped(size_t deleted, const NameListing& listing)
 {
@@ -30,10 +27,7 @@ void showSkipped(size_t deleted, const NameListing& listing)
 
 FtpDelAllThread::FtpDelAllThread()
 {
-    int answer = MessageBoxW(HostWindow::find(),
-                             L"Czy na pewno usunąć WSZYSTKIE pliki znajdujące się w katalogu roboczyn na "
-                             L"serwerze FTP?",
-                             L"Vornix", MB_YESNO);
+    int answer = MessageBoxW(HostWindow::find(), Texts::deleteAllQuestion, L"Vornix", MB_YESNO);
     if (answer == IDYES)
         startThread();
 }
@@ -48,10 +42,8 @@ DWORD FtpDelAllThread::threadMain()
 {
     try {
         run();
-    } catch (const Poco::Exception& e) {
-        showError(e);
     } catch (...) {
-        MessageBoxW(nullptr, L"Uknown error occured", L"Vornix", MB_ICONERROR);
+        ErrorReport::show(std::current_exception(), ErrorReport::Caption::plain);
     }
     return 0;
 }
@@ -59,23 +51,23 @@ DWORD FtpDelAllThread::threadMain()
 void FtpDelAllThread::run()
 {
     FtpSettings settings = FtpSettings::read();
-    std::unique_ptr<RemoteFolder> folder = RemoteFolder::enter(settings);
+    std::unique_ptr<RemoteFolder> folder = RemoteFolder::enter(settings, TrustQuestions::inBoxes());
     NameListing listing = folder->listNames();
     size_t deleted = deleteListed(*folder, listing.names());
     folder->leave();
-    if (stopRequested)
+    if (mustGiveUp())
         return;
     if (!listing.unsafeNames().empty())
         showSkipped(deleted, listing);
     else
-        MessageBoxW(nullptr, L"Wszystkie pliki usunięto pomyślnie", L"Vornix", MB_ICONINFORMATION);
+        MessageBoxW(nullptr, Texts::deleteAllDone, L"Vornix", MB_ICONINFORMATION);
 }
 
 size_t FtpDelAllThread::deleteListed(RemoteFolder& folder, const std::vector<std::string>& names)
 {
     size_t deleted = 0;
     for (const std::string& name : names) {
-        if (stopRequested)
+        if (mustGiveUp())
             break;
         if (isKept(name))
             continue;

@@ -1,22 +1,21 @@
 #include "jobs/FtpSendThread.h"
 
-#include "remote/FtpSettings.h"
 #include "jobs/LinkDelivery.h"
-#include "remote/NameListing.h"
-#include "remote/RemoteFolder.h"
-#include "ui/UploadErrorReport.h"
 #include "jobs/UploadProgress.h"
 #include "plugin/HostLog.h"
 #include "plugin/SettingsStore.h"
-#include "plugin/TextConversion.h"
-#include "ui/FileChoice.h"
+#include "remote/FtpSettings.h"
+#include "remote/NameListing.h"
+#include "remote/Problem.h"
+#include "remote/RemoteFolder.h"
+#include "ui/ErrorReport.h"
 #include "ui/HostWindow.h"
 #include "ui/ProgressWindow.h"
+#include "ui/TrustQuestions.h"
 
 #include <Poco/Exception.h>
 
 #include <cstdio>
-#include <cwchar>
 #include <ctime>
 #include <exception>
 #include <memory>
@@ -40,7 +39,7 @@ const size_t chunkSize = 4096;
         folder.abandonUpload();
     } catch (const Poco::Exception&) {
     }
-    throw Poco::IOException(TextConversion::toAnsi(L"Nie można odczytać pliku do końca"), 0);
+    throw Poco::IOException("", Problem::fileUnreadToEnd);
 }
 
 int64_t fileSize(FILE* file)
@@ -54,14 +53,11 @@ int64_t fileSize(FILE* file)
 }
 
 FtpSendThread::FtpSendThread(HostFunctionTable* host, const ContactRecord* contact, HINSTANCE moduleHandle,
-                             const wchar_t* path)
-    : moduleHandle(moduleHandle), host(host), contact(contact), progressWindow(nullptr)
+                             const std::wstring& path)
+    : localPath(path), moduleHandle(moduleHandle), host(host), contact(contact), progressWindow(nullptr)
 {
     try {
-        HWND owner = HostWindow::find();
-        if (!settlePath(path, owner))
-            return;
-        progressWindow = ProgressWindow::create(moduleHandle, owner);
+        progressWindow = ProgressWindow::create(moduleHandle, HostWindow::find());
         abortPressed = ProgressWindow::abortFlag(progressWindow);
         if (!startThread() && progressWindow) {
             DestroyWindow(progressWindow);
@@ -72,22 +68,6 @@ FtpSendThread::FtpSendThread(HostFunctionTable* host, const ContactRecord* conta
     }
 }
 
-// Any path Windows can open is taken; only one past the longest path Windows
-// itself handles is refused.
-bool FtpSendThread::settlePath(const wchar_t* path, HWND owner)
-{
-    if (!path)
-        return FileChoice::askForFile(owner, moduleHandle, localPath);
-    size_t length = wcsnlen(path, maxPathLength + 1);
-    if (length > maxPathLength) {
-        MessageBoxW(owner, L"Nie można wysłać pliku: jego ścieżka jest dłuższa niż 32767 znaków.",
-                    L"Vornix - I/O Error", MB_ICONERROR);
-        return false;
-    }
-    localPath.assign(path, length);
-    return true;
-}
-
 DWORD FtpSendThread::threadMain()
 {
     if (!host || !moduleHandle)
@@ -96,8 +76,8 @@ DWORD FtpSendThread::threadMain()
         run();
     } catch (...) {
         // An abort pressed while a send was blocked ends in that send's failure.
-        if (!giveUpRequested())
-            UploadErrorReport::show(std::current_exception());
+        if (!mustGiveUp())
+            ErrorReport::show(std::current_exception(), ErrorReport::Caption::byKind);
     }
     try {
         finishRun();
@@ -111,21 +91,21 @@ void FtpSendThread::run()
     FtpSettings settings = FtpSettings::read();
     std::wstring localName = localPath.substr(localPath.find_last_of(L"\\/") + 1);
     if (localName.find_first_of(L"\r\n") != std::wstring::npos)
-        throw Poco::IOException(TextConversion::toAnsi(L"Nazwa pliku zawiera znak nowego wiersza"), 0);
+        throw Poco::IOException("", Problem::fileNameLineBreak);
 
-    std::unique_ptr<RemoteFolder> folder = RemoteFolder::enter(settings);
+    std::unique_ptr<RemoteFolder> folder = RemoteFolder::enter(settings, TrustQuestions::inBoxes());
     std::string remoteName = chooseRemoteName(*folder, localName);
 
     FILE* opened = nullptr;
     if (_wfopen_s(&opened, localPath.c_str(), L"rb") != 0 || !opened)
-        throw Poco::IOException(TextConversion::toAnsi(L"Nie można otworzyć tego pliku"), 0);
+        throw Poco::IOException("", Problem::fileUnopened);
     OpenFile file(opened);
     // One read of the disk per block sent; the chunks come from this buffer.
     setvbuf(opened, nullptr, _IOFBF, RemoteFolder::maxChunk);
     transfer(*folder, file.get(), fileSize(file.get()), remoteName);
     file.reset();
 
-    bool stored = !stopRequested && folder->finishUpload([this] { return giveUpRequested(); });
+    bool stored = !mustGiveUp() && folder->finishUpload([this] { return mustGiveUp(); });
     if (!stored) {
         folder->abandonUpload();
     } else {
@@ -136,14 +116,6 @@ void FtpSendThread::run()
     folder->leave();
 }
 
-// The user's "Przerwij" and the messenger's stop request end the run alike.
-bool FtpSendThread::giveUpRequested()
-{
-    if (!stopRequested && abortPressed && abortPressed->load())
-        stopRequested = true;
-    return stopRequested;
-}
-
 // The name goes in the session's encoding, and is compared in it with the
 // names listed. The whole listing is read, so no listed name is missed, and a
 // time-prefixed name is checked against it too.
@@ -151,8 +123,7 @@ std::string FtpSendThread::chooseRemoteName(RemoteFolder& folder, const std::wst
 {
     std::string name;
     if (!folder.nameEncoding().encode(localName, name))
-        throw Poco::IOException(TextConversion::toAnsi(
-            L"Nazwa pliku zawiera znaki spoza strony kodowej systemu, a serwer FTP nie obsługuje UTF-8"), 0);
+        throw Poco::IOException("", Problem::fileNameNotEncodable);
     return folder.listNames().freeNameFor(name, _time64(nullptr));
 }
 
@@ -160,7 +131,7 @@ void FtpSendThread::transfer(RemoteFolder& folder, FILE* file, int64_t size, con
 {
     folder.beginUpload(remoteName);
     UploadProgress progress(progressWindow, size);
-    if (progressWindow && !stopRequested)
+    if (progressWindow && !mustGiveUp())
         progress.begin(folder.nameEncoding().decode(remoteName), localPath);
     int64_t sent = 0;
     for (;;) {
@@ -170,7 +141,7 @@ void FtpSendThread::transfer(RemoteFolder& folder, FILE* file, int64_t size, con
                 abandonUnreadFile(folder);
             break;
         }
-        if (giveUpRequested())
+        if (mustGiveUp())
             break;
         folder.commit(read);
         sent += static_cast<int64_t>(read);
@@ -184,7 +155,7 @@ void FtpSendThread::transfer(RemoteFolder& folder, FILE* file, int64_t size, con
 // The window closes when the run ends unless the user chose to keep it.
 void FtpSendThread::finishRun()
 {
-    if (!progressWindow || stopRequested || !SettingsStore::readFlag(SettingKeys::autoClose))
+    if (!progressWindow || mustGiveUp() || !SettingsStore::readFlag(SettingKeys::autoClose))
         return;
     PostMessageW(progressWindow, WM_COMMAND, ProgressWindow::CloseButton, 0);
 }

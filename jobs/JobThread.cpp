@@ -19,6 +19,11 @@ void JobThread::requestStop()
     stopRequested = true;
 }
 
+bool JobThread::mustGiveUp() const
+{
+    return stopRequested || (abortPressed && abortPressed->load());
+}
+
 bool JobThread::startThread()
 {
     threadHandle = ModulePin::startThread(threadRoutine, this);

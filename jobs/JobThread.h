@@ -1,5 +1,5 @@
 // What both transfer jobs share: a thread of their own, started through
-// ModulePin with the job as its argument, and the stop flag the manager sets.
+// ModulePin with the job as its argument, and whether it must give up.
 // A job starts its thread at the end of its constructor, once its members are
 // set; the thread runs the job's threadMain and ends with its result.
 #pragma once
@@ -7,6 +7,7 @@
 #include "jobs/iThread.h"
 
 #include <atomic>
+#include <memory>
 
 namespace Vornix {
 
@@ -31,10 +32,17 @@ protected:
     // The job's whole run on its own thread; lets no exception out.
     virtual DWORD threadMain() = 0;
 
-    // Read between the job's steps; set by requestStop or by the job itself.
-    std::atomic<bool> stopRequested;
+    // True once the job must end: the manager asked it to stop (the
+    // messenger closes or unloads the plug-in), or the user pressed the
+    // progress window's "Przerwij". The one question a job asks between
+    // its steps.
+    bool mustGiveUp() const;
+
+    // The abort button's flag, for a job with a progress window.
+    std::shared_ptr<const std::atomic<bool>> abortPressed;
 
 private:
+    std::atomic<bool> stopRequested;
     HANDLE threadHandle;  // null until startThread succeeds
 };
 

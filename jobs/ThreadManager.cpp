@@ -1,7 +1,7 @@
 #include "jobs/ThreadManager.h"
 
-#include "plugin/ModulePin.h"
 #include "plugin/HostLog.h"
+#include "plugin/ModulePin.h"
 
 #include <algorithm>
 

@@ -2,6 +2,7 @@
 
 #include "ui/ProgressText.h"
 #include "ui/ProgressWindow.h"
+#include "ui/Texts.h"
 
 #include <commctrl.h>
 
@@ -57,7 +58,7 @@ void UploadProgress::post(int64_t sent)
 
 void UploadProgress::finish(HWND window)
 {
-    ProgressWindow::postText(window, ProgressWindow::RemainingLabel, L"Zakończono");
+    ProgressWindow::postText(window, ProgressWindow::RemainingLabel, Texts::uploadDone);
 }
 
 // The average speed since the start, from whole-second clock readings.

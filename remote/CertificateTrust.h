@@ -14,15 +14,25 @@
 #include <functional>
 #include <string>
 
+// What the user is asked about: a certificate that no root vouches for,
+// or one other than the certificate accepted for this server before.
+struct CertificateQuestion {
+    const std::wstring& server;  // "host:port"
+    const Poco::Net::X509Certificate& certificate;
+    long verificationError;  // an X509_V_ERR_* code
+    bool changed;
+};
+
 class CertificateTrust {
 public:
-    // Shows the question and gives the user's answer: true for yes.
-    typedef std::function<bool(const std::wstring& question)> Question;
+    // Asks the user and gives the answer: true for yes.
+    typedef std::function<bool(const CertificateQuestion& question)> Question;
 
     CertificateTrust(const ServerAddress& server, Question ask);
 
     // Returns normally when the certificate may be used. Throws
-    // Poco::Net::CertificateValidationException when the user refuses it.
+    // Poco::Net::CertificateValidationException with Problem::certificateRefused
+    // when the user refuses it.
     // `verificationError` gives the chain's verdict (X509_V_OK or an
     // X509_V_ERR_* code); it is not asked for a pinned certificate.
     void approve(const Poco::Net::X509Certificate& certificate,
@@ -34,9 +44,6 @@ public:
     // Keeps that a session to this server completed TLS.
     void rememberTls() const;
 
-    // The question as a message box with Yes and No.
-    static bool askInBox(const std::wstring& question);
-
     // The setting that keeps the fingerprint accepted for `server`.
     static std::wstring pinKey(const ServerAddress& server);
 
@@ -44,9 +51,6 @@ public:
     static std::string fingerprint(const Poco::Net::X509Certificate& certificate);
 
 private:
-    std::wstring question(const Poco::Net::X509Certificate& certificate, long verificationError,
-                          bool changed) const;
-
     std::wstring serverName;  // "host:port"
     std::wstring pinSetting;
     std::wstring tlsDoneSetting;

@@ -1,6 +1,7 @@
 #include "remote/FtpSession.h"
 
 #include "plugin/TextConversion.h"
+#include "remote/Problem.h"
 
 #include <Poco/Net/DialogSocket.h>
 #include <Poco/Net/FTPClientSession.h>
@@ -79,13 +80,9 @@ void FtpSession::startTls(TlsMode mode, const CertificateTrust& trust)
         if (mode == TlsMode::WhenOffered && isPermanentNegative(status)) {
             if (!trust.expectsTls())
                 return;
-            throw Poco::Net::FTPException(
-                TextConversion::toAnsi(L"Serwer nie oferuje już szyfrowania (AUTH TLS), choć wcześniej je oferował, "
-                                       L"więc nic nie wysłano. Jeśli tak ma być, wybierz w opcjach „Nie szyfruj”"),
-                response, status);
+            throw Poco::Net::FTPException(response, Problem::tlsNoLongerOffered);
         }
-        throw Poco::Net::FTPException(
-            TextConversion::toAnsi(L"Serwer nie zgodził się na szyfrowanie (AUTH TLS)"), response, status);
+        throw Poco::Net::FTPException(response, Problem::tlsRefused);
     }
     tls = std::make_unique<TlsContext>(serverHost);
     Poco::Net::SecureStreamSocket secure =
@@ -104,8 +101,7 @@ NameListing FtpSession::listNames()
         endList();
         return listing;
     } catch (const std::length_error&) {
-        throw Poco::Net::FTPException(
-            TextConversion::toAnsi(L"Lista plików na serwerze jest dłuższa niż 32 MB albo milion nazw"));
+        throw Poco::Net::FTPException("", Problem::listingTooLong);
     }
 }
 
@@ -221,8 +217,7 @@ void FtpSession::enter(const FtpSettings& settings, const CertificateTrust& trus
         return;
     std::string dir;
     if (!encoding.encode(settings.dir, dir))
-        throw Poco::Net::FTPException(TextConversion::toAnsi(
-            L"Katalog na serwerze zawiera znaki spoza strony kodowej systemu, a serwer FTP nie obsługuje UTF-8"));
+        throw Poco::Net::FTPException("", Problem::directoryNotEncodable);
     setWorkingDirectory(dir);
 }
 
@@ -239,9 +234,7 @@ void FtpSession::protectDataConnections()
         std::string response;
         int status = sendCommand(command, response);
         if (!isPositiveCompletion(status))
-            throw Poco::Net::FTPException(
-                TextConversion::toAnsi(L"Serwer nie zgodził się na szyfrowanie połączeń danych: ") + command,
-                response, status);
+            throw Poco::Net::FTPException(command, response, Problem::dataTlsRefused);
     }
 }
 

@@ -1,9 +1,9 @@
 #include "remote/FtpSettings.h"
 
-#include "remote/NameListing.h"
 #include "plugin/SettingsStore.h"
 #include "plugin/StoredPassword.h"
-#include "plugin/TextConversion.h"
+#include "remote/NameListing.h"
+#include "remote/Problem.h"
 
 #include <Poco/Net/NetException.h>
 
@@ -11,8 +11,7 @@ namespace {
 
 [[noreturn]] void refuseLineBreak()
 {
-    throw Poco::Net::FTPException(
-        TextConversion::toAnsi(L"Ustawienia serwera FTP nie mogą zawierać znaków nowego wiersza"), 0);
+    throw Poco::Net::FTPException("", Problem::settingsLineBreak);
 }
 
 }
@@ -34,9 +33,7 @@ FtpSettings FtpSettings::read()
     std::string host = SettingsStore::readNarrowString(SettingKeys::ftpHost);
     FtpSettings settings;
     if (!StoredPassword::read(settings.password))
-        throw Poco::Net::FTPException(TextConversion::toAnsi(
-            L"Nie można odczytać zapisanego hasła: zapisano je na innym koncie Windows lub innym komputerze. "
-            L"Wpisz hasło ponownie w opcjach wtyczki (FTP)."), 0);
+        throw Poco::Net::FTPException("", Problem::passwordUnreadable);
     settings.username = SettingsStore::readString(SettingKeys::username);
     settings.dir = SettingsStore::readString(SettingKeys::dir);
     settings.keyFile = SettingsStore::readString(SettingKeys::keyFile);
@@ -44,7 +41,7 @@ FtpSettings FtpSettings::read()
     if (SettingsStore::readInt(SettingKeys::protocol).value == static_cast<int32_t>(Protocol::Sftp))
         settings.protocol = Protocol::Sftp;
     if (host.empty())
-        throw Poco::Net::FTPException(TextConversion::toAnsi(L"Uzupełnij adres serwera FTP w konfiguracji"), 0);
+        throw Poco::Net::FTPException("", Problem::serverMissing);
     if (NameListing::hasLineBreak(host))
         refuseLineBreak();
     for (const std::wstring* value : {&settings.password, &settings.username, &settings.dir}) {
@@ -52,8 +49,7 @@ FtpSettings FtpSettings::read()
             refuseLineBreak();
     }
     if (!ServerAddress::parse(host, settings.server, settings.protocol == Protocol::Sftp ? 22 : 21))
-        throw Poco::Net::FTPException(
-            TextConversion::toAnsi(L"Niepoprawny adres serwera FTP w konfiguracji: ") + host, 0);
+        throw Poco::Net::FTPException(host, Problem::serverAddressInvalid);
     settings.tls = readTlsMode();
     return settings;
 }

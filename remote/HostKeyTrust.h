@@ -9,27 +9,33 @@
 #include <functional>
 #include <string>
 
+// What the user is asked about: a host key not yet known for this server,
+// or one other than the key accepted for it before.
+struct HostKeyQuestion {
+    const std::wstring& server;  // "host:port"
+    const std::string& keyType;
+    const std::string& fingerprint;
+    bool changed;
+};
+
 class HostKeyTrust {
 public:
-    typedef std::function<bool(const std::wstring& question)> Question;
+    // Asks the user and gives the answer: true for yes.
+    typedef std::function<bool(const HostKeyQuestion& question)> Question;
 
     HostKeyTrust(const ServerAddress& server, Question ask);
 
     // Returns normally when the key may be used, keeping it when the user
-    // accepted it now. Throws SftpException when the user refuses it.
+    // accepted it now. Throws SftpException with Problem::hostKeyRefused
+    // when the user refuses it.
     // `keyType` as SSH names it ("ssh-ed25519"); `fingerprint` as OpenSSH
     // shows it ("SHA256:...").
     void approve(const std::string& keyType, const std::string& fingerprint) const;
-
-    // The question as a message box with Yes and No.
-    static bool askInBox(const std::wstring& question);
 
     // "SHA256:" and the unpadded base64 of a 32-byte SHA-256 hash.
     static std::string fingerprint(const unsigned char* sha256);
 
 private:
-    std::wstring question(const std::string& keyType, const std::string& fingerprint, bool changed) const;
-
     std::wstring serverName;  // "host:port"
     std::wstring keySetting;
     Question ask;

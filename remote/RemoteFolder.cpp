@@ -3,11 +3,11 @@
 #include "remote/FtpFolder.h"
 #include "remote/SftpFolder.h"
 
-std::unique_ptr<RemoteFolder> RemoteFolder::enter(const FtpSettings& settings)
+std::unique_ptr<RemoteFolder> RemoteFolder::enter(const FtpSettings& settings, const Questions& ask)
 {
     if (settings.protocol == Protocol::Sftp)
         return std::unique_ptr<RemoteFolder>(
-            new SftpFolder(settings, HostKeyTrust(settings.server, HostKeyTrust::askInBox)));
+            new SftpFolder(settings, HostKeyTrust(settings.server, ask.hostKey)));
     return std::unique_ptr<RemoteFolder>(
-        new FtpFolder(settings, CertificateTrust(settings.server, CertificateTrust::askInBox)));
+        new FtpFolder(settings, CertificateTrust(settings.server, ask.certificate)));
 }

@@ -5,7 +5,9 @@
 // NetException when the connection fails, TimeoutException when it stalls.
 #pragma once
 
+#include "remote/CertificateTrust.h"
 #include "remote/FtpSettings.h"
+#include "remote/HostKeyTrust.h"
 #include "remote/NameEncoding.h"
 #include "remote/NameListing.h"
 
@@ -16,9 +18,14 @@
 
 class RemoteFolder {
 public:
-    // Connects over the settings' protocol, logs in and enters the folder;
-    // an unknown certificate or host key is asked about in a message box.
-    static std::unique_ptr<RemoteFolder> enter(const FtpSettings& settings);
+    // How the user is asked about a certificate or a host key.
+    struct Questions {
+        CertificateTrust::Question certificate;
+        HostKeyTrust::Question hostKey;
+    };
+
+    // Connects over the settings' protocol, logs in and enters the folder.
+    static std::unique_ptr<RemoteFolder> enter(const FtpSettings& settings, const Questions& ask);
 
     virtual ~RemoteFolder() = default;
 

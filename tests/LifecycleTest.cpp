@@ -1,12 +1,12 @@
 // pluginLoad and pluginUnload against a recording host: every registration
 // in order, with the records as the host receives them.
 #include "tests/RecordingHost.h"
+#include "commands/DeleteAllCommand.h"
 #include "commands/Lifecycle.h"
+#include "commands/SendCommand.h"
 #include "plugin/PluginInfo.h"
 #include "plugin/PluginState.h"
-#include "commands/DeleteAllCommand.h"
 #include "ui/OptionsPage.h"
-#include "commands/SendCommand.h"
 
 #include <gtest/gtest.h>
 

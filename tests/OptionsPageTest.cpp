@@ -1,9 +1,9 @@
 // The options page driven by host events, over a recording settings service.
 #include "tests/RecordingHost.h"
-#include "remote/FtpSettings.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 #include "plugin/StoredPassword.h"
+#include "remote/FtpSettings.h"
 #include "ui/OptionsPage.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "jobs/LinkText.h"
 #include "remote/NameEncoding.h"
 #include "remote/NameListing.h"
-#include "ui/ProgressText.h"
 #include "remote/ServerAddress.h"
+#include "ui/ProgressText.h"
 
 #include <gtest/gtest.h>
 

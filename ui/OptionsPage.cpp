@@ -1,11 +1,12 @@
 #include "ui/OptionsPage.h"
 
-#include "remote/FtpSettings.h"
 #include "plugin/HostInterface.h"
 #include "plugin/HostLog.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 #include "plugin/StoredPassword.h"
+#include "remote/FtpSettings.h"
+#include "ui/Texts.h"
 
 #include <strsafe.h>
 
@@ -133,7 +134,7 @@ INT_PTR __cdecl OptionsPage::onOptionsPageEvent(WPARAM wParam, LPARAM, void* use
     if (!event || !state)
         return 0;
     try {
-        copyText(event->caption, std::size(event->caption), L"FTP");
+        copyText(event->caption, std::size(event->caption), Texts::optionsPageCaption);
         copyText(event->description, std::size(event->description), L"Wysyłanie plików na serwer FTP, wstawianie linków do nich");
         if (!state->optionsControls)
             state->optionsControls =

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """What only SFTP has, against OpenSSH's sshd: the host key question, logins
-with private keys, a server that never speaks and a messenger that closes
-during an upload."""
+with private keys, a server that never speaks or stops mid-upload and a
+messenger that closes during an upload."""
 import os
+import signal
 import socket
 import subprocess
 import threading
@@ -13,6 +14,12 @@ import harness
 SERVER = dict(ftpHost="127.0.0.1", username=harness.SFTP_USER, password=harness.PASSWORD, dir="",
               httpHost="http://127.0.0.1/pliki", sendLink=1, autoClose=1, protocol=1)
 HOST_KEY_SETTING = "cfg/Vornix/hostKey/127.0.0.1:22"
+
+
+def descendants(pid):
+    with open("/proc/%d/task/%d/children" % (pid, pid)) as f:
+        children = [int(child) for child in f.read().split()]
+    return children + [grandchild for child in children for grandchild in descendants(child)]
 
 
 class SshdTest(harness.EndToEndTest):
@@ -113,6 +120,35 @@ class ClosingTest(SshdTest):
         self.assertLess(time.time() - started, 40)
         self.assertEqual([], self.server.files(), result)
         self.assertEqual([], result.starting(("shown", "sent", "message box")))
+
+
+    # The server's session stops (its processes frozen) once the file has
+    # begun: no write may wait past the session's timeout.
+    def test_server_that_stops_mid_upload_times_out(self):
+        self.trust_host_key()
+        sessions = []
+
+        def freeze():
+            while not self.server.files():
+                time.sleep(0.05)
+            sessions.extend(descendants(self.server.process.pid))
+            for pid in sessions:
+                os.kill(pid, signal.SIGSTOP)
+
+        freezer = threading.Thread(target=freeze, daemon=True)
+        freezer.start()
+        try:
+            started = time.time()
+            result = self.upload(data=os.urandom(40000000))
+            self.assertLess(time.time() - started, 30)
+            boxes = result.starting("message box")
+            self.assertEqual(1, len(boxes), result)
+            self.assertTrue(boxes[0].startswith('message box "Vornix - Timeout": Timeout: '), boxes)
+        finally:
+            freezer.join(10)
+            for pid in sessions:
+                os.kill(pid, signal.SIGCONT)
+        self.assertTrue(sessions)
 
 
 class SilentServerTest(harness.EndToEndTest):

@@ -3,8 +3,8 @@
 // branch checks what must hold for any input.
 #include "jobs/LinkText.h"
 #include "remote/NameListing.h"
-#include "ui/ProgressText.h"
 #include "remote/ServerAddress.h"
+#include "ui/ProgressText.h"
 
 #include <cctype>
 #include <cstdint>

@@ -1,9 +1,10 @@
-// The certificate decision: what is asked, what is kept per server, and that
-// a refusal throws and keeps nothing.
+// The certificate decision and its question: what is asked, what is kept per
+// server, and that a refusal throws and keeps nothing.
 #include "remote/CertificateTrust.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
 #include "tests/RecordingHost.h"
+#include "ui/TrustQuestions.h"
 
 #include <Poco/Net/SSLException.h>
 
@@ -56,8 +57,8 @@ protected:
     void approve(long verificationError, bool answer)
     {
         ServerAddress server{"ftp.example.org", 2121};
-        CertificateTrust trust(server, [&](const std::wstring& question) {
-            questions.push_back(question);
+        CertificateTrust trust(server, [&](const CertificateQuestion& question) {
+            questions.push_back(TrustQuestions::certificateText(question));
             return answer;
         });
         trust.approve(selfSigned(), [&] {

@@ -1,0 +1,37 @@
+// What the code below the user interface found wrong, beyond the server's
+// words. It travels as the code of the exception thrown, which keeps its kind
+// (FTPException, IOException, ...) for the box's title; the message then
+// holds only the server's reply, a name or a path, if any. The user interface
+// words each problem. FTP statuses and socket errors never fall in this range.
+#pragma once
+
+namespace Problem {
+
+enum Code : int {
+    // Settings
+    passwordUnreadable = 1000,
+    serverMissing,
+    serverAddressInvalid,  // message: the address
+    settingsLineBreak,
+    // FTP
+    tlsNoLongerOffered,  // message: the reply
+    tlsRefused,          // message: the reply
+    dataTlsRefused,      // message: the command and the reply
+    listingTooLong,
+    directoryNotEncodable,
+    // Trust
+    certificateRefused,
+    hostKeyRefused,
+    // SFTP key files
+    keyFileUnreadable,  // message: the path, in UTF-8
+    keyFilePutty,
+    keyFileNotOpenSsh,
+    keyPassphraseWrong,
+    // The local file
+    fileNameLineBreak,
+    fileNameNotEncodable,
+    fileUnopened,
+    fileUnreadToEnd,
+};
+
+}

@@ -1,0 +1,19 @@
+// The certificate and host-key questions, worded and asked in message boxes
+// with Yes and No on the job's thread.
+#pragma once
+
+#include "remote/CertificateTrust.h"
+#include "remote/HostKeyTrust.h"
+#include "remote/RemoteFolder.h"
+
+#include <string>
+
+namespace TrustQuestions {
+
+std::wstring certificateText(const CertificateQuestion& question);
+std::wstring hostKeyText(const HostKeyQuestion& question);
+
+// Both questions, each in its own box.
+RemoteFolder::Questions inBoxes();
+
+}
