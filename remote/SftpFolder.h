@@ -1,6 +1,7 @@
 // The remote folder over SFTP, with libssh2: a bounded connect, a handshake
 // with modern algorithms only, the host key settled before anything of the
-// login is sent, then the password or a private key, and the configured
+// login is sent, then the password (as such, or as the answer to a
+// keyboard-interactive prompt) or a private key, and the configured
 // directory (the login's own when empty). Names travel in UTF-8.
 #pragma once
 
@@ -44,6 +45,7 @@ public:
 private:
     void handshake(const HostKeyTrust& trust);
     void logIn(const FtpSettings& settings);
+    void logInWithPassword(const std::string& user, const std::string& password);
     void logInWithKey(const std::string& user, const std::wstring& keyFile, const std::string& passphrase);
     void enter(const std::wstring& dir);
     void sendSome();

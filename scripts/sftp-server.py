@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """The tests' second SFTP server, an SSH implementation apart from OpenSSH's:
-Python's asyncssh on 127.0.0.1, one account with a password, a folder as
+Python's asyncssh on 127.0.0.1, one account with a password (asked by a
+keyboard-interactive prompt), a folder as
 the root of what it serves. Prints "ready" once it listens."""
 import argparse
 import asyncio
@@ -10,6 +11,9 @@ warnings.simplefilter("ignore")  # cryptography's notes on ciphers asyncssh stil
 import asyncssh  # noqa: E402
 
 
+# The password is taken only as the answer to a keyboard-interactive prompt,
+# as servers that check passwords through PAM do: the client must manage both
+# ways, and sshd takes it as a password.
 class PasswordServer(asyncssh.SSHServer):
     def __init__(self, user, password):
         self.user, self.password = user, password
@@ -18,10 +22,16 @@ class PasswordServer(asyncssh.SSHServer):
         return True
 
     def password_auth_supported(self):
+        return False
+
+    def kbdint_auth_supported(self):
         return True
 
-    def validate_password(self, username, password):
-        return username == self.user and password == self.password
+    def get_kbdint_challenge(self, username, lang, submethods):
+        return "", "", "", [("Password: ", False)]
+
+    def validate_kbdint_response(self, username, responses):
+        return username == self.user and responses == [self.password]
 
 
 def main():
