@@ -5,8 +5,6 @@
 #include "remote/RemoteFolder.h"
 #include "ui/DeleteAllSummary.h"
 #include "ui/ErrorReport.h"
-#include "ui/HostWindow.h"
-#include "ui/Texts.h"
 #include "ui/TrustQuestions.h"
 
 #include <Poco/Exception.h>
@@ -15,20 +13,9 @@
 
 namespace Vornix {
 
-namespace {
-
-void showSkipped(size_t deleted, const NameListing& listing)
-{
-    std::wstring text = DeleteAllSummary::skippedText(deleted, listing.unsafeNames().size());
-    MessageBoxW(nullptr, text.c_str(), L"Vornix", MB_ICONWARNING);
-}
-
-}
-
 FtpDelAllThread::FtpDelAllThread()
 {
-    int answer = MessageBoxW(HostWindow::find(), Texts::deleteAllQuestion, L"Vornix", MB_YESNO);
-    if (answer == IDYES)
+    if (DeleteAllSummary::confirm())
         startThread();
 }
 
@@ -57,10 +44,7 @@ void FtpDelAllThread::run()
     folder->leave();
     if (mustGiveUp())
         return;
-    if (!listing.unsafeNames().empty())
-        showSkipped(deleted, listing);
-    else
-        MessageBoxW(nullptr, Texts::deleteAllDone, L"Vornix", MB_ICONINFORMATION);
+    DeleteAllSummary::showClosing(deleted, listing.unsafeNames().size());
 }
 
 size_t FtpDelAllThread::deleteListed(RemoteFolder& folder, const std::vector<std::string>& names)

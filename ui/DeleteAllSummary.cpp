@@ -1,5 +1,10 @@
 #include "ui/DeleteAllSummary.h"
 
+#include "ui/HostWindow.h"
+#include "ui/Texts.h"
+
+#include <windows.h>
+
 namespace DeleteAllSummary {
 
 std::wstring fileCount(size_t count)
@@ -20,6 +25,19 @@ std::wstring skippedText(size_t deleted, size_t skipped)
     text += skipped == 1 ? L" o nazwie ze znakiem nowego wiersza, której"
                          : L" o nazwach ze znakiem nowego wiersza, których";
     return text + L" nie można bezpiecznie przesłać do serwera FTP.";
+}
+
+bool confirm()
+{
+    return MessageBoxW(HostWindow::find(), Texts::deleteAllQuestion, L"Vornix", MB_YESNO) == IDYES;
+}
+
+void showClosing(size_t deleted, size_t skipped)
+{
+    if (skipped == 0)
+        MessageBoxW(nullptr, Texts::deleteAllDone, L"Vornix", MB_ICONINFORMATION);
+    else
+        MessageBoxW(nullptr, skippedText(deleted, skipped).c_str(), L"Vornix", MB_ICONWARNING);
 }
 
 }

@@ -1,4 +1,5 @@
-// The closing text of a delete-all that had to pass over some names.
+// What the delete-all asks and tells the user, in message boxes captioned
+// "Vornix".
 #pragma once
 
 #include <cstddef>
@@ -13,5 +14,11 @@ std::wstring fileCount(size_t count);
 // Says how many files went and how many names were passed over because a
 // line break in them cannot be sent safely; true when none went too.
 std::wstring skippedText(size_t deleted, size_t skipped);
+
+// Asks before anything is deleted; true for yes.
+bool confirm();
+
+// The closing box: all went, or how many names were passed over.
+void showClosing(size_t deleted, size_t skipped);
 
 }
