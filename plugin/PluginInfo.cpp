@@ -1,5 +1,7 @@
 #include "plugin/PluginInfo.h"
 
+#include "Version.h"
+
 const PluginInfo pluginInfo = {
     sizeof(PluginInfo),
     L"Vornix",
@@ -10,7 +12,7 @@ const PluginInfo pluginInfo = {
     L"https://example.org/vornix",
     L"",
     1200,
-    0x20000,
+    (VORNIX_VERSION_MAJOR << 16) | (VORNIX_VERSION_MINOR << 8) | VORNIX_VERSION_PATCH,
     0x10000,
     0x10000,
     4,

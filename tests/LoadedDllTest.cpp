@@ -1,5 +1,6 @@
 // Vornix.dll as the messenger sees it: loaded from disk, read through its
 // exports and its PE tables.
+#include "Version.h"
 #include "plugin/HostInterface.h"
 #include "plugin/PluginInfo.h"
 
@@ -176,7 +177,8 @@ TEST_F(LoadedDll, ImportsOnlyWindowsSystemLibraries)
         EXPECT_TRUE(system.count(name)) << "imports " << name;
 }
 
-// What the file's Properties dialog shows, and in which language it is filed.
+// What the file's Properties dialog shows, in which language it is filed, and
+// that its version is the project's.
 TEST(VersionInformation, IsPolishThroughout)
 {
     std::wstring path = besideThisProgram(L"Vornix.dll");
@@ -194,6 +196,12 @@ TEST(VersionInformation, IsPolishThroughout)
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\041504B0\\FileDescription",
                                (void**)&description, &length));
     EXPECT_EQ(std::wstring(L"Vornix: wysyłanie plików na FTP (wtyczka WTW)"), description);
+    const wchar_t* version = nullptr;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\041504B0\\FileVersion", (void**)&version, &length));
+    EXPECT_EQ(std::wstring(L"" VORNIX_VERSION_TEXT), version);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", (void**)&fixed, &length));
+    EXPECT_EQ(DWORD(MAKELONG(VORNIX_VERSION_MINOR, VORNIX_VERSION_MAJOR)), fixed->dwFileVersionMS);
 
     HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, module);

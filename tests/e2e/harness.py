@@ -112,6 +112,7 @@ class Host:
         self.wine = wine
         self.profile = os.path.join(workdir, "profile")
         os.makedirs(self.profile, exist_ok=True)
+        self.plugin = os.path.join(BIN, "Vornix.dll")
 
     def run(self, *args, timeout=60, expected_code=0):
         return self.start(*args, timeout=timeout, expected_code=expected_code).finish()
@@ -120,7 +121,7 @@ class Host:
         """Starts the host in the background; finish() waits for it and
         checks its exit status and that it did not crash."""
         command = [os.path.join(ROOT, "cmake", "wine-run"), os.path.join(BIN, "vornix-host.exe"),
-                   "--plugin", windows_path(os.path.join(BIN, "Vornix.dll")),
+                   "--plugin", windows_path(self.plugin),
                    "--profile", windows_path(self.profile), "--timeout", str(timeout)] + list(args)
         return Run(subprocess.Popen(command, env=self.wine.env(), stdout=subprocess.PIPE,
                                     stderr=subprocess.PIPE, stdin=subprocess.DEVNULL), timeout + 60, expected_code)

@@ -1,13 +1,21 @@
 #!/usr/bin/python3
 """Uploads through vornix-host.exe's contact menu to a real FTP server."""
+import hashlib
 import os
 import re
+import subprocess
 import time
+import zipfile
 
 import harness
 
 SERVER = dict(ftpHost="127.0.0.1", username="user", password="secret", dir="",
               httpHost="http://127.0.0.1/pliki", sendLink=1, autoClose=1)
+
+
+def sha256(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
 
 
 class UploadTest(harness.EndToEndTest):
@@ -40,6 +48,31 @@ class UploadTest(harness.EndToEndTest):
         self.assertLinksServe(result, *files.values())
         for name, data in files.items():
             self.assertEqual(data, server.read(name), name)
+
+    # The release as a user gets it: its sums hold, its guide names its
+    # version, and its DLL, unpacked into a fresh profile's plug-ins folder, sends.
+    def test_release_zip_unpacked_into_the_plugins_folder_sends_a_file(self):
+        release = subprocess.run([os.path.join(harness.ROOT, "scripts", "release"), os.path.dirname(harness.BIN)],
+                                 check=True, capture_output=True, text=True).stdout.strip()
+        with open(release + ".sha256") as f:
+            self.assertEqual(sha256(release) + "  " + os.path.basename(release), f.read().strip())
+        plugins = os.path.join(self.host.profile, "plugins")
+        zipfile.ZipFile(release).extractall(plugins)
+        with open(os.path.join(plugins, "SHA256SUMS")) as f:
+            sums = dict(reversed(line.split("  ", 1)) for line in f.read().splitlines())
+        self.assertEqual({"Vornix.dll", "CZYTAJ.txt", "licencje/POCO.txt", "licencje/OpenSSL.txt", "licencje/libssh2.txt",
+                          "licencje/MinGW-w64.txt", "licencje/GCC-runtime.txt"}, set(sums))
+        for name, digest in sums.items():
+            self.assertEqual(digest, sha256(os.path.join(plugins, name)), name)
+        version = re.search(r"Vornix-(\d+\.\d+\.\d+)\.zip$", release).group(1)
+        with open(os.path.join(plugins, "CZYTAJ.txt"), encoding="utf-8-sig") as f:
+            self.assertIn("Vornix " + version + ":", f.readline())
+
+        server = self.start_server()
+        self.host.plugin = os.path.join(plugins, "Vornix.dll")
+        path, result = self.upload("a.txt", b"abc")
+        self.assertEqual(["shown XY/1/alice: http://127.0.0.1/pliki/a.txt"], result.starting(("sent", "shown")), result)
+        self.assertEqual(b"abc", server.read("a.txt"))
 
     def test_password_is_stored_protected_and_one_protected_elsewhere_is_never_sent(self):
         server = self.start_server()
