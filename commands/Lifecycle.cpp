@@ -1,5 +1,6 @@
 #include "commands/Lifecycle.h"
 
+#include "commands/CheckCommand.h"
 #include "commands/DeleteAllCommand.h"
 #include "commands/SendCommand.h"
 #include "jobs/ThreadManager.h"
@@ -90,6 +91,7 @@ int load(HostFunctionTable* host)
         TlsLibrary::start();
         pluginState.threadManager = new Vornix::ThreadManager();
         Vornix::setLogHost(host);
+        OptionsPage::setCheckStarter(CheckCommand::start);
         addOptionsPage();
         SettingsStore::openSettings();
         addMenuItems();

@@ -18,7 +18,7 @@ bool isCheckBoxKey(const std::wstring& key)
 
 CommandLine::CommandLine(const std::vector<std::wstring>& arguments, const std::wstring& hostDir)
     : pluginPath(hostDir + L"\\Vornix.dll"), profileDir(hostDir + L"\\profile"), haveFile(false), answerYes(false),
-      abortAt(-1), timeoutSeconds(120), unloadAfterSeconds(0), runs(1), forgetContact(false)
+      abortAt(-1), timeoutSeconds(120), unloadAfterSeconds(0), runs(1), cancelCheckAfterMs(0), forgetContact(false)
 {
     for (size_t index = 0; index < arguments.size(); ++index) {
         if (arguments[index].compare(0, 2, L"--") == 0)
@@ -55,8 +55,9 @@ const wchar_t* CommandLine::usage()
     return L"usage: vornix-host.exe [options] command\n"
            L"options: --plugin PATH  --profile DIR  --contact CLASS/NUMBER/ID (repeatable)\n"
            L"         --file PATH  --answer yes|no  --abort-at BYTES  --timeout SECONDS\n"
-           L"         --unload-after SECONDS  --runs N  --forget-contact\n"
-           L"commands: info | options [KEY=VALUE...] | send | send-as-plugin [PATH...] | clean | gui";
+           L"         --unload-after SECONDS  --runs N  --forget-contact  --cancel-check-after MS\n"
+           L"commands: info | options [KEY=VALUE...] | check [KEY=VALUE...] | send | send-as-plugin [PATH...] |\n"
+           L"          clean | gui";
 }
 
 // Returns the index of the option's last argument.
@@ -64,7 +65,7 @@ size_t CommandLine::option(const std::vector<std::wstring>& arguments, size_t in
 {
     static const std::vector<std::wstring> names = {
         L"--plugin", L"--profile", L"--contact", L"--file", L"--answer", L"--abort-at", L"--timeout",
-        L"--unload-after", L"--runs"};
+        L"--unload-after", L"--runs", L"--cancel-check-after"};
     const std::wstring& name = arguments[index];
     if (name == L"--forget-contact") {
         forgetContact = true;
@@ -92,6 +93,8 @@ size_t CommandLine::option(const std::vector<std::wstring>& arguments, size_t in
         abortAt = number(name, value, 0, 0x7FFFFFFF);
     } else if (name == L"--runs") {
         runs = DWORD(number(name, value, 1, 100));
+    } else if (name == L"--cancel-check-after") {
+        cancelCheckAfterMs = DWORD(number(name, value, 1, 3600000));
     } else if (name == L"--unload-after") {
         unloadAfterSeconds = DWORD(number(name, value, 1, 86400LL * 7));
     } else {
@@ -110,7 +113,7 @@ void CommandLine::checkCommand() const
             throw usageError(command + L" takes no arguments");
     } else if (command == L"send-as-plugin") {
         return;
-    } else if (command == L"options") {
+    } else if (command == L"options" || command == L"check") {
         for (const std::wstring& assignment : commandArguments) {
             size_t equals = assignment.find(L'=');
             std::wstring key = assignment.substr(0, equals);

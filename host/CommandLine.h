@@ -33,6 +33,7 @@ public:
     DWORD timeoutSeconds;
     DWORD unloadAfterSeconds;  // 0: wait until the plug-in is idle; else quit then, as a user closing the messenger
     DWORD runs;                // load, command, unload and free the plug-in this many times in one process
+    DWORD cancelCheckAfterMs;  // check: press its cancel this long after "Sprawdź"; 0: never
     bool forgetContact;        // overwrite and free the contact's texts once the call that passed them returns
     std::wstring command;
     std::vector<std::wstring> commandArguments;

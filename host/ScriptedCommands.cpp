@@ -38,6 +38,18 @@ int controlKind(HWND window)
     return isDropDownList(window) ? 2 : -1;
 }
 
+// The first button, at any depth under `parent`, that reads `text`.
+HWND findButton(HWND parent, const std::wstring& text)
+{
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (_wcsicmp(Text::windowClass(child).c_str(), L"Button") == 0 && Text::windowText(child) == text)
+            return child;
+        if (HWND found = findButton(child, text))
+            return found;
+    }
+    return nullptr;
+}
+
 std::wstring hex(DWORD value)
 {
     wchar_t text[16];
@@ -59,6 +71,8 @@ int ScriptedCommands::run()
         return info();
     if (command == L"options")
         return options();
+    if (command == L"check")
+        return check();
     if (command == L"send")
         return send();
     if (command == L"send-as-plugin")
@@ -92,14 +106,61 @@ int ScriptedCommands::info()
 int ScriptedCommands::options()
 {
     std::vector<OptionsService::Page> pages = parts.options.pages();
+    OptionsWindow window(parts.instance, parts.mainWindow, pages);
+    size_t index = 0;
+    std::vector<HWND> controls;
+    if (!openOwnPage(window, index, controls))
+        return 1;
+    if (commandLine.commandArguments.empty()) {
+        printPage(controls);
+        window.cancel();
+    } else {
+        fillPage(controls);
+        window.ok();
+    }
+    return 0;
+}
+
+// The page's values as given, then "Sprawdź" pressed; the check's box shows
+// in the transcript as any message box does. The window is cancelled once
+// the button reads "Sprawdź" again, or after --cancel-check-after once its
+// cancel is pressed.
+int ScriptedCommands::check()
+{
+    std::vector<OptionsService::Page> pages = parts.options.pages();
+    OptionsWindow window(parts.instance, parts.mainWindow, pages);
+    size_t index = 0;
+    std::vector<HWND> controls;
+    if (!openOwnPage(window, index, controls))
+        return 1;
+    fillPage(controls);
+    HWND button = findButton(window.pageArea(index), L"Sprawdź");
+    if (!button) {
+        window.cancel();
+        return fail(L"the options page has no button \"Sprawdź\"");
+    }
+    SendMessageW(button, BM_CLICK, 0, 0);
+    DWORD cancelAfter = commandLine.cancelCheckAfterMs;
+    pumpUntil(button, L"Sprawdź", cancelAfter ? cancelAfter : commandLine.timeoutSeconds * 1000);
+    if (cancelAfter && Text::windowText(button) != L"Sprawdź") {
+        parts.transcript.line(L"check: " + Text::windowText(button) + L" pressed");
+        SendMessageW(button, BM_CLICK, 0, 0);
+    }
+    window.cancel();
+    return 0;
+}
+
+bool ScriptedCommands::openOwnPage(OptionsWindow& window, size_t& index, std::vector<HWND>& controls)
+{
+    std::vector<OptionsService::Page> pages = parts.options.pages();
     auto own = std::find_if(pages.begin(), pages.end(),
         [&](const OptionsService::Page& page) { return page.module == parts.plugin.module(); });
-    if (own == pages.end())
-        return fail(L"the plug-in has no options page");
-    size_t index = size_t(own - pages.begin());
-    OptionsWindow window(parts.instance, parts.mainWindow, pages);
+    if (own == pages.end()) {
+        fail(L"the plug-in has no options page");
+        return false;
+    }
+    index = size_t(own - pages.begin());
     window.open(index);
-    std::vector<HWND> controls;
     int counts[3] = {};
     for (HWND child = GetWindow(window.pageArea(index), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         int kind = controlKind(child);
@@ -112,18 +173,26 @@ int ScriptedCommands::options()
                      [](HWND a, HWND b) { return controlKind(a) < controlKind(b); });
     if (counts[0] != 6 || counts[1] != 2 || counts[2] != 2) {
         window.cancel();
-        return fail(L"the options page has " + std::to_wstring(counts[0]) + L" edit boxes, " +
-                    std::to_wstring(counts[1]) + L" check boxes and " + std::to_wstring(counts[2]) +
-                    L" drop-down lists, not 6, 2 and 2");
+        fail(L"the options page has " + std::to_wstring(counts[0]) + L" edit boxes, " +
+             std::to_wstring(counts[1]) + L" check boxes and " + std::to_wstring(counts[2]) +
+             L" drop-down lists, not 6, 2 and 2");
+        return false;
     }
-    if (commandLine.commandArguments.empty()) {
-        printPage(controls);
-        window.cancel();
-    } else {
-        fillPage(controls);
-        window.ok();
+    return true;
+}
+
+// Serves this thread's windows until `button` reads `text` or the time is up.
+void ScriptedCommands::pumpUntil(HWND button, const std::wstring& text, DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    while (Text::windowText(button) != text && GetTickCount() - start < milliseconds) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
     }
-    return 0;
 }
 
 int ScriptedCommands::send()

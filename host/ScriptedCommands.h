@@ -9,6 +9,7 @@
 #include <vector>
 
 class CommandLine;
+class OptionsWindow;
 class ContactList;
 class FunctionRegistry;
 class MenuService;
@@ -37,6 +38,9 @@ public:
 private:
     int info();
     int options();
+    int check();
+    bool openOwnPage(OptionsWindow& window, size_t& index, std::vector<HWND>& controls);
+    void pumpUntil(HWND button, const std::wstring& text, DWORD milliseconds);
     int send();
     int sendAsPlugin();
     void callSendFile(const wchar_t* path);

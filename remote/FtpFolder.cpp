@@ -5,9 +5,18 @@
 
 #include <exception>
 
-FtpFolder::FtpFolder(const FtpSettings& settings, const CertificateTrust& trust) : session(settings.server)
+FtpFolder::FtpFolder(const FtpSettings& settings, const CertificateTrust& trust, const Progress& reached)
+    : session(settings.server)
 {
-    session.enter(settings, trust);
+    session.startTls(settings.tls, trust);
+    if (reached)
+        reached(Stage::connected);
+    session.logIn(settings);
+    if (reached)
+        reached(Stage::loggedIn);
+    session.enterDirectory(settings.dir);
+    if (reached)
+        reached(Stage::entered);
 }
 
 void FtpFolder::beginUpload(const std::string& name)

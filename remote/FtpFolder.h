@@ -11,9 +11,9 @@
 
 class FtpFolder : public RemoteFolder {
 public:
-    // Connects, logs in and enters the directory: FtpSession's constructor
-    // and enter, with what they throw.
-    FtpFolder(const FtpSettings& settings, const CertificateTrust& trust);
+    // Connects, logs in and enters the directory: FtpSession's constructor,
+    // startTls, logIn and enterDirectory, with what they throw.
+    FtpFolder(const FtpSettings& settings, const CertificateTrust& trust, const Progress& reached);
 
     const NameEncoding& nameEncoding() const override { return session.nameEncoding(); }
     NameListing listNames() override { return session.listNames(); }

@@ -206,19 +206,22 @@ bool FtpSession::endUploadPatiently(const std::function<bool()>& givingUp)
     return true;
 }
 
-void FtpSession::enter(const FtpSettings& settings, const CertificateTrust& trust)
+void FtpSession::logIn(const FtpSettings& settings)
 {
-    startTls(settings.tls, trust);
     loginPatiently(credential(settings.username), credential(settings.password));
     if (tls)
         protectDataConnections();
     agreeOnEncoding();
-    if (settings.dir.empty())
+}
+
+void FtpSession::enterDirectory(const std::wstring& dir)
+{
+    if (dir.empty())
         return;
-    std::string dir;
-    if (!encoding.encode(settings.dir, dir))
+    std::string encoded;
+    if (!encoding.encode(dir, encoded))
         throw Poco::Net::FTPException("", Problem::directoryNotEncodable);
-    setWorkingDirectory(dir);
+    setWorkingDirectory(encoded);
 }
 
 // Servers take seconds to check a password on purpose (Pure-FTPd's stored

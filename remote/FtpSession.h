@@ -37,18 +37,26 @@ public:
     // refuses, or when the listing passes NameListing's bounds.
     NameListing listNames();
 
-    // Starts TLS as the settings ask, logs in, agrees with the server how
-    // names travel, and changes to the configured directory. Nothing of the
-    // login is sent before TLS and the certificate are settled (`trust`
-    // decides on a certificate Windows does not vouch for); over TLS the
+    // Starts TLS as the settings ask (enter's first step, apart so that a
+    // caller can tell the steps' failures apart). Nothing of the login is
+    // sent before TLS and the certificate are settled: `trust` decides on a
+    // certificate Windows does not vouch for. Throws FTPException when the
+    // server refuses AUTH TLS (unless TLS is only wanted when offered and
+    // the server does not know it); SSLException (a NetException) when TLS
+    // fails or the certificate is refused.
+    void startTls(TlsMode mode, const CertificateTrust& trust);
+
+    // Logs in and agrees with the server how names travel; over TLS the
     // data connections are protected too (PBSZ 0, PROT P). The user name and
     // password go in the code page when it holds them exactly, as they
     // always have, else in UTF-8. Throws FTPException when the server
-    // refuses any step (AUTH TLS too, unless TLS is only wanted when
-    // offered and the server does not know it), or when the directory has
-    // characters that the session's encoding cannot carry; SSLException (a
-    // NetException) when TLS fails or the certificate is refused.
-    void enter(const FtpSettings& settings, const CertificateTrust& trust);
+    // refuses any step.
+    void logIn(const FtpSettings& settings);
+
+    // Changes to the configured directory (none when `dir` is empty). Throws
+    // FTPException when the server refuses, or when the directory has
+    // characters that the session's encoding cannot carry.
+    void enterDirectory(const std::wstring& dir);
 
     const NameEncoding& nameEncoding() const { return encoding; }
 
@@ -85,7 +93,6 @@ protected:
     Poco::Net::StreamSocket establishDataConnection(const std::string& command, const std::string& arg) override;
 
 private:
-    void startTls(TlsMode mode, const CertificateTrust& trust);
     void loginPatiently(const std::string& username, const std::string& password);
     void protectDataConnections();
     void agreeOnEncoding();

@@ -2,6 +2,7 @@
 
 #include "plugin/SettingsStore.h"
 #include "plugin/StoredPassword.h"
+#include "plugin/TextConversion.h"
 #include "remote/NameListing.h"
 #include "remote/Problem.h"
 
@@ -30,16 +31,30 @@ TlsMode FtpSettings::readTlsMode()
 
 FtpSettings FtpSettings::read()
 {
-    std::string host = SettingsStore::readNarrowString(SettingKeys::ftpHost);
-    FtpSettings settings;
-    if (!StoredPassword::read(settings.password))
+    Values values;
+    if (!StoredPassword::read(values.password))
         throw Poco::Net::FTPException("", Problem::passwordUnreadable);
-    settings.username = SettingsStore::readString(SettingKeys::username);
-    settings.dir = SettingsStore::readString(SettingKeys::dir);
-    settings.keyFile = SettingsStore::readString(SettingKeys::keyFile);
+    values.host = SettingsStore::readString(SettingKeys::ftpHost);
+    values.username = SettingsStore::readString(SettingKeys::username);
+    values.dir = SettingsStore::readString(SettingKeys::dir);
+    values.keyFile = SettingsStore::readString(SettingKeys::keyFile);
     // Settings saved before SFTP existed mean FTP.
     if (SettingsStore::readInt(SettingKeys::protocol).value == static_cast<int32_t>(Protocol::Sftp))
-        settings.protocol = Protocol::Sftp;
+        values.protocol = Protocol::Sftp;
+    values.tls = readTlsMode();
+    return from(values);
+}
+
+FtpSettings FtpSettings::from(const Values& values)
+{
+    std::string host = TextConversion::toAnsiCut(values.host, SettingsStore::narrowCapacity - 1);
+    FtpSettings settings;
+    settings.protocol = values.protocol;
+    settings.tls = values.tls;
+    settings.username = values.username;
+    settings.password = values.password;
+    settings.dir = values.dir;
+    settings.keyFile = values.keyFile;
     if (host.empty())
         throw Poco::Net::FTPException("", Problem::serverMissing);
     if (NameListing::hasLineBreak(host))
@@ -50,6 +65,5 @@ FtpSettings FtpSettings::read()
     }
     if (!ServerAddress::parse(host, settings.server, settings.protocol == Protocol::Sftp ? 22 : 21))
         throw Poco::Net::FTPException(host, Problem::serverAddressInvalid);
-    settings.tls = readTlsMode();
     return settings;
 }

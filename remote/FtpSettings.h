@@ -23,9 +23,23 @@ struct FtpSettings {
     std::wstring dir;
     std::wstring keyFile;  // SFTP only; then the password is its passphrase
 
-    // Throws Poco::Net::FTPException with a message for the user when the
-    // server is empty or malformed, or any setting holds a line break.
+    // The settings as the options page holds them, saved or not.
+    struct Values {
+        std::wstring host;
+        std::wstring username;
+        std::wstring password;
+        std::wstring dir;
+        std::wstring keyFile;
+        Protocol protocol = Protocol::Ftp;
+        TlsMode tls = TlsMode::WhenOffered;
+    };
+
+    // The stored settings. Throws Poco::Net::FTPException with a Problem
+    // code when the server is empty or malformed, any setting holds a line
+    // break, or the stored password cannot be unprotected.
     static FtpSettings read();
+    // The same checks on values not (yet) stored.
+    static FtpSettings from(const Values& values);
 
     // The stored choice; a value the options page never stores counts as
     // never saved, which is WhenOffered.

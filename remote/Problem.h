@@ -22,6 +22,7 @@ enum Code : int {
     // Trust
     certificateRefused,
     hostKeyRefused,
+    linkCertificateUntrusted,  // message: OpenSSL's reason
     // SFTP key files
     keyFileUnreadable,  // message: the path, in UTF-8
     keyFilePutty,

@@ -3,11 +3,12 @@
 #include "remote/FtpFolder.h"
 #include "remote/SftpFolder.h"
 
-std::unique_ptr<RemoteFolder> RemoteFolder::enter(const FtpSettings& settings, const Questions& ask)
+std::unique_ptr<RemoteFolder> RemoteFolder::enter(const FtpSettings& settings, const Questions& ask,
+                                                  const Progress& reached)
 {
     if (settings.protocol == Protocol::Sftp)
         return std::unique_ptr<RemoteFolder>(
-            new SftpFolder(settings, HostKeyTrust(settings.server, ask.hostKey)));
+            new SftpFolder(settings, HostKeyTrust(settings.server, ask.hostKey), reached));
     return std::unique_ptr<RemoteFolder>(
-        new FtpFolder(settings, CertificateTrust(settings.server, ask.certificate)));
+        new FtpFolder(settings, CertificateTrust(settings.server, ask.certificate), reached));
 }

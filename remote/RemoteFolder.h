@@ -24,8 +24,15 @@ public:
         HostKeyTrust::Question hostKey;
     };
 
-    // Connects over the settings' protocol, logs in and enters the folder.
-    static std::unique_ptr<RemoteFolder> enter(const FtpSettings& settings, const Questions& ask);
+    // How far entering got: connected (with TLS or the host key settled),
+    // logged in, in the folder.
+    enum class Stage { connected, loggedIn, entered };
+    typedef std::function<void(Stage)> Progress;
+
+    // Connects over the settings' protocol, logs in and enters the folder,
+    // telling `reached` (when given) of each stage.
+    static std::unique_ptr<RemoteFolder> enter(const FtpSettings& settings, const Questions& ask,
+                                               const Progress& reached = nullptr);
 
     virtual ~RemoteFolder() = default;
 

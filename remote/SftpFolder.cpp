@@ -132,7 +132,8 @@ std::string readKeyFile(const std::wstring& path)
 
 }
 
-SftpFolder::SftpFolder(const FtpSettings& settings, const HostKeyTrust& trust) : block(2 * inFlight)
+SftpFolder::SftpFolder(const FtpSettings& settings, const HostKeyTrust& trust, const Progress& reached)
+    : block(2 * inFlight)
 {
     try {
         socket.connect(Poco::Net::SocketAddress(settings.server.host, settings.server.port), FtpSession::timeout);
@@ -141,8 +142,14 @@ SftpFolder::SftpFolder(const FtpSettings& settings, const HostKeyTrust& trust) :
         // Packets under the segment size would otherwise wait for Nagle.
         socket.setNoDelay(true);
         handshake(trust);
+        if (reached)
+            reached(Stage::connected);
         logIn(settings);
+        if (reached)
+            reached(Stage::loggedIn);
         enter(settings.dir);
+        if (reached)
+            reached(Stage::entered);
     } catch (...) {
         close();
         throw;

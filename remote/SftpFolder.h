@@ -22,7 +22,7 @@ public:
     // the login, the key or the directory or the user refuses its host key,
     // IOException when the key file cannot be read or is in a format that
     // does not work.
-    SftpFolder(const FtpSettings& settings, const HostKeyTrust& trust);
+    SftpFolder(const FtpSettings& settings, const HostKeyTrust& trust, const Progress& reached);
     ~SftpFolder() override;
     SftpFolder(const SftpFolder&) = delete;
     SftpFolder& operator=(const SftpFolder&) = delete;

@@ -8,6 +8,7 @@
 #include "remote/FtpSettings.h"
 #include "ui/Texts.h"
 
+#include <commctrl.h>
 #include <strsafe.h>
 
 #include <iterator>
@@ -27,7 +28,15 @@ const int pairedOrder[] = {Controls::FtpHostLabel, Controls::FtpHostEdit, Contro
                            Controls::DirLabel, Controls::DirEdit, Controls::HttpHostLabel,
                            Controls::HttpHostEdit, Controls::LinksOnlyShownCheck, Controls::AutoCloseCheck,
                            Controls::TlsLabel, Controls::TlsList, Controls::ProtocolLabel,
-                           Controls::ProtocolList, Controls::KeyFileLabel, Controls::KeyFileEdit};
+                           Controls::ProtocolList, Controls::KeyFileLabel, Controls::KeyFileEdit,
+                           Controls::CheckPanel};
+
+const int checkButtonId = 9;
+const UINT_PTR panelSubclassId = 1;
+const wchar_t* const checkText = L"Sprawdź";
+const wchar_t* const cancelCheckText = L"Anuluj";
+
+OptionsPage::CheckStarter checkStarter = nullptr;
 
 // In the order of the stored values of SettingKeys::tls.
 const wchar_t* const tlsChoices[] = {
@@ -86,6 +95,9 @@ const ControlLayout controlLayouts[] = {
      L"Plik klucza prywatnego SSH w formacie OpenSSH (pusty: logowanie hasłem; z kluczem „Hasło” to hasło klucza):",
      labelStyle, 0, 426, 0, 24, 0},
     {Controls::KeyFileEdit, L"EDIT", nullptr, editStyle, 0, 450, 0, 18, 8},
+    // A window of the page's own around the button: the host's page area
+    // would not pass its click on.
+    {Controls::CheckPanel, L"STATIC", L"", labelStyle, 0, 480, 100, 24, 0},
 };
 
 // Writes the text and its terminator only: the rest of the buffer is the host's.
@@ -117,6 +129,85 @@ int32_t chosenIn(HWND list)
 int checkValue(HWND box)
 {
     return SendMessageW(box, BM_GETCHECK, 0, 0) != 0 ? 1 : 0;
+}
+
+std::wstring textOf(const OptionsPageControls* controls, int slot)
+{
+    wchar_t text[editTextCapacity] = {};
+    GetWindowTextW(controls->windows[slot], text, editTextCapacity);
+    std::wstring value(text);
+    SecureZeroMemory(text, sizeof(text));
+    return value;
+}
+
+FtpSettings::Values valuesOf(const OptionsPageControls* controls)
+{
+    FtpSettings::Values values;
+    values.host = textOf(controls, Controls::FtpHostEdit);
+    values.username = textOf(controls, Controls::UsernameEdit);
+    values.password = textOf(controls, Controls::PasswordEdit);
+    values.dir = textOf(controls, Controls::DirEdit);
+    values.keyFile = textOf(controls, Controls::KeyFileEdit);
+    values.protocol = chosenIn(controls->windows[Controls::ProtocolList]) == 1 ? Protocol::Sftp : Protocol::Ftp;
+    values.tls = static_cast<TlsMode>(chosenIn(controls->windows[Controls::TlsList]));
+    return values;
+}
+
+// A cancelled check ends quietly in the background, its probe removed.
+void forgetCheck(OptionsPageControls* controls)
+{
+    if (controls->check) {
+        controls->check->cancelled = true;
+        controls->check->notify = nullptr;
+        controls->check.reset();
+    }
+    SetWindowTextW(controls->checkButton, checkText);
+}
+
+void startCheck(OptionsPageControls* controls)
+{
+    auto control = std::make_shared<CheckControl>();
+    control->notify = controls->windows[Controls::CheckPanel];
+    if (checkStarter &&
+        checkStarter(valuesOf(controls), textOf(controls, Controls::HttpHostEdit), control)) {
+        controls->check = control;
+        SetWindowTextW(controls->checkButton, cancelCheckText);
+    }
+}
+
+LRESULT CALLBACK panelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    auto controls = reinterpret_cast<OptionsPageControls*>(data);
+    try {
+        if (message == WM_COMMAND && LOWORD(wParam) == checkButtonId && HIWORD(wParam) == BN_CLICKED) {
+            if (controls->check)
+                forgetCheck(controls);
+            else
+                startCheck(controls);
+            return 0;
+        }
+        if (message == CheckControl::endedMessage) {
+            forgetCheck(controls);
+            return 0;
+        }
+    } catch (...) {
+        Vornix::logCaughtException(L"options page check");
+        return 0;
+    }
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(window, panelProc, panelSubclassId);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+void addCheckButton(OptionsPageControls* controls, HINSTANCE module)
+{
+    HWND panel = controls->windows[Controls::CheckPanel];
+    SetWindowLongPtrW(panel, GWL_EXSTYLE, GetWindowLongPtrW(panel, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+    controls->checkButton =
+        CreateWindowExW(0, L"BUTTON", checkText, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 100, 24,
+                        panel, reinterpret_cast<HMENU>(INT_PTR(checkButtonId)), module, nullptr);
+    SendMessageW(controls->checkButton, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    SetWindowSubclass(panel, panelProc, panelSubclassId, reinterpret_cast<DWORD_PTR>(controls));
 }
 
 void dropControls(PluginState* state)
@@ -184,6 +275,7 @@ OptionsPageControls* OptionsPage::createControls(HWND parent, HINSTANCE module, 
     fillList(controls->windows[Controls::TlsList], tlsChoices, static_cast<WPARAM>(FtpSettings::readTlsMode()));
     bool sftp = SettingsStore::readInt(SettingKeys::protocol).value == static_cast<int32_t>(Protocol::Sftp);
     fillList(controls->windows[Controls::ProtocolList], protocolChoices, sftp ? 1 : 0);
+    addCheckButton(controls, module);
     return controls;
 }
 
@@ -220,7 +312,16 @@ void OptionsPage::destroyControls(OptionsPageControls* controls)
 {
     if (!controls)
         return;
+    if (controls->check) {
+        controls->check->cancelled = true;
+        controls->check->notify = nullptr;
+    }
     for (int slot : pairedOrder)
         DestroyWindow(controls->windows[slot]);
     delete controls;
+}
+
+void OptionsPage::setCheckStarter(CheckStarter starter)
+{
+    checkStarter = starter;
 }

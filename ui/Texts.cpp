@@ -45,6 +45,8 @@ const wchar_t* problemText(int code)
         return L"Certyfikat serwera odrzucony, nic nie wysłano";
     case Problem::hostKeyRefused:
         return L"Klucz hosta serwera odrzucony, nic nie wysłano";
+    case Problem::linkCertificateUntrusted:
+        return L"Przeglądarka kontaktu nie zaufa certyfikatowi serwera WWW";
     case Problem::keyFileUnreadable:
         return L"Nie można odczytać pliku klucza prywatnego";
     case Problem::keyFilePutty:

@@ -114,6 +114,17 @@ class ServerTest(MatrixTest):
         self.assertTrue(windows[0].endswith(" | Zakończono"), windows)
         self.assertEqual([], result.starting("message box"))
 
+    # The options page's check, with the settings that upload, passes every
+    # step and leaves no probe behind.
+    def test_check_of_the_settings_passes_every_step(self):
+        server = self.start_ftp(KIND)
+        result = self.host.run("check", *["%s=%s" % item for item in SERVER.items()])
+        boxes = result.starting("message box")
+        self.assertEqual(1, len(boxes), result)
+        self.assertTrue(boxes[0].startswith('message box "Vornix - Sprawdzenie ustawień": Ustawienia działają'),
+                        boxes)
+        self.assertEqual([], server.files())
+
     def test_listed_name_gets_a_time_prefix_and_stays_untouched(self):
         server = self.start_ftp(KIND)
         server.write("photo.jpg", b"old")

@@ -1,0 +1,82 @@
+#!/usr/bin/python3
+"""The options page's "Sprawdź": the settings in its boxes tried step by step
+with a probe file fetched through its link, against pyftpdlib and nginx."""
+import socket
+import threading
+
+import harness
+
+SERVER = dict(ftpHost="127.0.0.1", username="user", password="secret", dir="",
+              httpHost="http://127.0.0.1/pliki", tls=2)
+STEPS = ("Połączenie z serwerem", "Logowanie", "Katalog na serwerze", "Zapis pliku próbnego",
+         "Pobranie przez link", "Usunięcie pliku próbnego")
+
+
+class CheckTest(harness.EndToEndTest):
+    def check(self, *options, **settings):
+        values = ["%s=%s" % item for item in dict(SERVER, **settings).items()]
+        return self.host.run(*options, "check", *values)
+
+    def report(self, result):
+        """Each step's first line of the one box, by step."""
+        boxes = result.starting("message box")
+        self.assertEqual(1, len(boxes), result)
+        self.assertTrue(boxes[0].startswith('message box "Vornix - Sprawdzenie ustawień": '), boxes)
+        lines = boxes[0].split("\\n")
+        return {step: line.split(": ", 1)[1] for line in lines for step in STEPS if line.startswith(step + ": ")}, \
+            boxes[0]
+
+    def assertSteps(self, result, failed):
+        """Steps before `failed` OK, `failed` in error, the ones after skipped
+        (but the probe's removal, which follows a stored probe)."""
+        steps, box = self.report(result)
+        at = STEPS.index(failed) if failed else len(STEPS)
+        expected = ["OK"] * at + ["BŁĄD"] * (failed is not None)
+        expected += ["OK" if step == STEPS[-1] and at > 3 else "pominięto" for step in STEPS[at + 1:]]
+        self.assertEqual(dict(zip(STEPS, expected)), steps, box)
+        return box
+
+    def test_steps_and_their_causes(self):
+        server = self.start_server()
+        self.serve_web(server)
+        box = self.assertSteps(self.check(), None)
+        self.assertIn("Ustawienia działają", box)
+        self.assertEqual([], server.files())
+
+        box = self.assertSteps(self.check(httpHost="http://127.0.0.1/pliki/public_html"), "Pobranie przez link")
+        self.assertIn("404", box)
+        self.assertIn("link nie wskazuje na katalog na serwerze", box)
+        self.assertIn("Sprawdzony link: http://127.0.0.1/pliki/public_html/.vornix.test.", box)
+        self.assertEqual([], server.files())
+
+        box = self.assertSteps(self.check(password="zle"), "Logowanie")
+        self.assertIn("Sprawdź nazwę użytkownika i hasło", box)
+        self.assertSteps(self.check(dir="nie-ma"), "Katalog na serwerze")
+        self.assertSteps(self.check(ftpHost=""), "Połączenie z serwerem")
+
+    def test_refused_store(self):
+        server = self.start_server("--refuse", "STOR=553")
+        self.serve_web(server)
+        box = self.assertSteps(self.check(), "Zapis pliku próbnego")
+        self.assertIn("553", box)
+        self.assertEqual([], server.files())
+
+    # The web server accepts and never answers: the check waits in the
+    # fetch when it is cancelled, and still removes its probe, quietly.
+    def test_cancel_shows_nothing_and_removes_the_probe(self):
+        server = self.start_server()
+        listener = socket.create_server(("127.0.0.1", 8080))
+        accepted = []
+        threading.Thread(target=lambda: accepted.append(listener.accept()), daemon=True).start()
+        try:
+            result = self.check("--cancel-check-after", "2000", httpHost="http://127.0.0.1:8080/pliki")
+        finally:
+            listener.close()
+        self.assertEqual(["check: Anuluj pressed"], result.starting("check:"), result)
+        self.assertEqual([], result.starting("message box"), result)
+        self.assertEqual([], server.files())
+        self.assertIn("DELE", " ".join(server.commands()))
+
+
+if __name__ == "__main__":
+    harness.main()
