@@ -1,7 +1,10 @@
 #!/usr/bin/python3
 """The options page's "Sprawdź": the settings in its boxes tried step by step
 with a probe file fetched through its link, against pyftpdlib and nginx."""
+import functools
+import http.server
 import socket
+import ssl
 import threading
 
 import harness
@@ -59,6 +62,28 @@ class CheckTest(harness.EndToEndTest):
         self.serve_web(server)
         box = self.assertSteps(self.check(), "Zapis pliku próbnego")
         self.assertIn("553", box)
+        self.assertEqual([], server.files())
+
+    # An HTTPS web address is fetched as a contact's browser would: refused
+    # while Windows does not trust the certificate's issuer, then fetched.
+    def test_https_link_is_checked_against_windows_roots(self):
+        server = self.start_server()
+        certificates = harness.TestCertificates()
+        handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=server.root)
+        web = http.server.ThreadingHTTPServer(("127.0.0.1", 8443), handler)
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(certificates.server("web"))
+        web.socket = context.wrap_socket(web.socket, server_side=True)
+        threading.Thread(target=web.serve_forever, daemon=True).start()
+        try:
+            box = self.assertSteps(self.check(httpHost="https://127.0.0.1:8443/"), "Pobranie przez link")
+            self.assertIn("Przeglądarka kontaktu nie zaufa certyfikatowi serwera WWW", box)
+            certificates.trust_ca(self.wine)
+            self.assertSteps(self.check(httpHost="https://127.0.0.1:8443/"), None)
+        finally:
+            web.shutdown()
+            web.server_close()
+            certificates.close()
         self.assertEqual([], server.files())
 
     # The web server accepts and never answers: the check waits in the
