@@ -10,6 +10,7 @@
 #include <Poco/Net/SocketAddress.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -87,12 +88,16 @@ bool offers(const std::string& methods, const std::string& method)
     return ("," + methods + ",").find("," + method + ",") != std::string::npos;
 }
 
-// The password (the session's abstract) answers every prompt that hides
-// what is typed; libssh2 frees the answers.
+// The password for the keyboard-interactive login under way on this thread.
+// The session's abstract is its socket buffer, so the answer cannot ride on it.
+thread_local const std::string* kbdintPassword = nullptr;
+
+// The password answers every prompt that hides what is typed; libssh2 frees
+// the answers.
 void answerWithPassword(const char*, int, const char*, int, int count, const LIBSSH2_USERAUTH_KBDINT_PROMPT* prompts,
-                        LIBSSH2_USERAUTH_KBDINT_RESPONSE* responses, void** abstract)
+                        LIBSSH2_USERAUTH_KBDINT_RESPONSE* responses, void**)
 {
-    auto password = static_cast<const std::string*>(*abstract);
+    const std::string* password = kbdintPassword;
     for (int i = 0; i < count; ++i) {
         responses[i].text = nullptr;
         responses[i].length = 0;
@@ -163,9 +168,10 @@ SftpFolder::~SftpFolder()
 
 void SftpFolder::handshake(const HostKeyTrust& trust)
 {
-    session = libssh2_session_init();
+    session = libssh2_session_init_ex(nullptr, nullptr, nullptr, &transport);
     if (!session)
         throw Poco::OutOfMemoryException("libssh2_session_init");
+    transport.attach(session, socket.impl()->sockfd());
     libssh2_session_set_blocking(session, 1);
     libssh2_session_set_timeout(session, timeoutMs);
     for (const auto& preference : preferences) {
@@ -213,10 +219,10 @@ void SftpFolder::logInWithPassword(const std::string& user, const std::string& p
     }
     int code;
     if (!offers(methods, "password") && offers(methods, "keyboard-interactive")) {
-        *libssh2_session_abstract(session) = const_cast<std::string*>(&password);
+        kbdintPassword = &password;
         code = libssh2_userauth_keyboard_interactive_ex(session, user.c_str(), static_cast<unsigned>(user.size()),
                                                         answerWithPassword);
-        *libssh2_session_abstract(session) = nullptr;
+        kbdintPassword = nullptr;
     } else {
         code = libssh2_userauth_password_ex(session, user.c_str(), static_cast<unsigned>(user.size()),
                                             password.c_str(), static_cast<unsigned>(password.size()), nullptr);
@@ -273,39 +279,46 @@ NameListing SftpFolder::listNames()
 }
 
 // The file is created new: a name that appeared since the listing fails
-// rather than being overwritten.
+// rather than being overwritten. Its bytes go through libssh2's non-blocking
+// calls with the socket buffered, and the waits are this class's own.
 void SftpFolder::beginUpload(const std::string& name)
 {
     uploadPath = folder + name;
-    start = used = 0;
+    start = used = offered = 0;
     file = libssh2_sftp_open_ex(sftp, uploadPath.c_str(), static_cast<unsigned>(uploadPath.size()),
                                 LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_EXCL, 0644,
                                 LIBSSH2_SFTP_OPENFILE);
     if (!file)
         fail(libssh2_session_last_errno(session), "Cannot store " + name);
+    libssh2_session_set_blocking(session, 0);
+    transport.setBuffering(true);
 }
 
-// What is on its way moves to the front of the block only when the block's
-// end is reached, about once per inFlight bytes.
+// A full pipeline waits for a batch's worth of acknowledgements, not for
+// each chunk's. What is on its way moves to the front of the block only when
+// the block's end is reached, about once per inFlight bytes.
 char* SftpFolder::room(size_t size)
 {
     if (size > maxChunk)
         throw Poco::InvalidArgumentException("more room asked for than a chunk");
+    if (used - start + size > inFlight) {
+        while (used - start + batch > inFlight)
+            awaitProgress();
+    }
     if (block.size() - used < size) {
         std::memmove(block.data(), block.data() + start, used - start);
         used -= start;
+        offered -= start;
         start = 0;
     }
-    while (block.size() - used < size)
-        sendSome();
     return block.data() + used;
 }
 
 void SftpFolder::commit(size_t size)
 {
     used += std::min(size, block.size() - used);
-    if (used - start >= inFlight)
-        sendSome();
+    if (used - offered >= batch)
+        pump();
 }
 
 bool SftpFolder::finishUpload(const std::function<bool()>& givingUp)
@@ -313,8 +326,9 @@ bool SftpFolder::finishUpload(const std::function<bool()>& givingUp)
     while (used > start) {
         if (givingUp())
             return false;
-        sendSome();
+        awaitProgress();
     }
+    stopBuffering();
     int code = libssh2_sftp_close_handle(file);
     file = nullptr;
     if (code < 0)
@@ -325,10 +339,11 @@ bool SftpFolder::finishUpload(const std::function<bool()>& givingUp)
 void SftpFolder::abandonUpload()
 {
     if (file) {
+        stopBuffering();
         libssh2_sftp_close_handle(file);
         file = nullptr;
     }
-    start = used = 0;
+    start = used = offered = 0;
     remove(uploadPath.substr(folder.size()));
 }
 
@@ -345,16 +360,77 @@ void SftpFolder::leave()
     close();
 }
 
-// What the server acknowledged is left behind; the rest is passed again,
-// and libssh2 sends it again only in name: it knows those bytes are on their way.
-void SftpFolder::sendSome()
+// One receive, the acknowledgements it brought, the new bytes made into
+// packets, and one send. What the server acknowledged is left behind; the
+// rest is passed again, and libssh2 sends it again only in name: it knows
+// those bytes are on their way. Returns whether anything was acknowledged.
+bool SftpFolder::pump()
 {
-    ssize_t done = libssh2_sftp_write(file, block.data() + start, used - start);
-    if (done < 0)
-        failUpload(static_cast<int>(done));
-    start += static_cast<size_t>(done);
+    checkSocket(transport.fill());
+    bool acknowledged = false;
+    // libssh2 answers 0 without waiting for the socket when its window ran
+    // out mid-packet or its previous upload ended in a wait; a second call
+    // tells whether there is more to do.
+    for (int noAnswer = 0; noAnswer < 2;) {
+        ssize_t done = libssh2_sftp_write(file, block.data() + start, used - start);
+        if (done == LIBSSH2_ERROR_EAGAIN)
+            break;
+        if (done < 0)
+            failUpload(static_cast<int>(done));
+        if (done == 0) {
+            ++noAnswer;
+            continue;
+        }
+        start += static_cast<size_t>(done);
+        acknowledged = true;
+    }
+    offered = used;
+    checkSocket(transport.flush());
     if (start == used)
-        start = used = 0;
+        start = used = offered = 0;
+    return acknowledged;
+}
+
+// Until the server acknowledges something; the session's timeout bounds the
+// wait as it bounds libssh2's own.
+void SftpFolder::awaitProgress()
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!pump()) {
+        if (!transport.wait(deadline, true))
+            failUpload(LIBSSH2_ERROR_TIMEOUT);
+    }
+}
+
+// The buffer's own socket calls fail in libssh2's terms, so the upload ends
+// as it would had libssh2 made them.
+void SftpFolder::checkSocket(int code)
+{
+    if (code == 0 || code == LIBSSH2_ERROR_EAGAIN)
+        return;
+    const char* what = code == LIBSSH2_ERROR_SOCKET_SEND ? "Unable to send data" : "Unable to receive data";
+    libssh2_session_set_last_error(session, code, what);
+    failUpload(code);
+}
+
+// libssh2's blocking calls wait on the socket themselves: what was gathered
+// for it must have left before they run.
+void SftpFolder::stopBuffering()
+{
+    if (!transport.isBuffering())
+        return;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int code = transport.flush();
+        if (code == 0)
+            break;
+        if (code != LIBSSH2_ERROR_EAGAIN)
+            fail(code, "Cannot store " + uploadPath);
+        if (!transport.wait(deadline, false))
+            fail(LIBSSH2_ERROR_TIMEOUT, "Cannot store " + uploadPath);
+    }
+    transport.setBuffering(false);
+    libssh2_session_set_blocking(session, 1);
 }
 
 // Throws the kind that `code` (a libssh2 error) stands for, with libssh2's
@@ -400,6 +476,17 @@ void SftpFolder::failUpload(int code)
 // server does not hold the job for a timeout per step.
 void SftpFolder::close()
 {
+    if (session && !connectionLost) {
+        try {
+            stopBuffering();
+        } catch (const Poco::Exception&) {
+        }
+    }
+    // Unsent bytes of a lost connection are dropped with it.
+    if (session && transport.isBuffering()) {
+        transport.setBuffering(false);
+        libssh2_session_set_blocking(session, 1);
+    }
     if (session && connectionLost)
         libssh2_session_set_timeout(session, 1);
     if (file)

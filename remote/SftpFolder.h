@@ -7,6 +7,7 @@
 
 #include "remote/HostKeyTrust.h"
 #include "remote/RemoteFolder.h"
+#include "remote/SshSocketBuffer.h"
 
 #include <Poco/Net/StreamSocket.h>
 
@@ -38,9 +39,13 @@ public:
     void leave() override;
 
     // Bytes of a file kept on their way: libssh2 returns from a write at
-    // the first acknowledgement, and what is still unacknowledged is passed
+    // each acknowledgement, and what is still unacknowledged is passed
     // again in front of new data, so the pipeline never drains mid-file.
     static const size_t inFlight = size_t(1024) * 1024;
+
+    // New bytes handed to libssh2 at once, and the least a full pipeline
+    // waits to have acknowledged: the socket calls come once per batch.
+    static const size_t batch = size_t(256) * 1024;
 
 private:
     void handshake(const HostKeyTrust& trust);
@@ -48,12 +53,16 @@ private:
     void logInWithPassword(const std::string& user, const std::string& password);
     void logInWithKey(const std::string& user, const std::wstring& keyFile, const std::string& passphrase);
     void enter(const std::wstring& dir);
-    void sendSome();
+    bool pump();
+    void awaitProgress();
+    void checkSocket(int code);
+    void stopBuffering();
     [[noreturn]] void fail(int code, const std::string& what);
     [[noreturn]] void failUpload(int code);
     void close();
 
     Poco::Net::StreamSocket socket;
+    SshSocketBuffer transport;  // buffering from beginUpload until the file is closed
     LIBSSH2_SESSION* session = nullptr;
     LIBSSH2_SFTP* sftp = nullptr;
     LIBSSH2_SFTP_HANDLE* file = nullptr;
@@ -62,6 +71,7 @@ private:
     std::vector<char> block;  // [start, used) is on its way, unacknowledged
     size_t start = 0;
     size_t used = 0;
+    size_t offered = 0;  // block's end when libssh2 last had it
     bool connectionLost = false;
     NameEncoding encoding{true};
 };

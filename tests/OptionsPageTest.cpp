@@ -119,7 +119,7 @@ TEST_F(OptionsPageTest, CancelAndUnknownCodesWriteNothing)
     for (DWORD action : {4u, 6u, 0u, 99u}) {
         send(action);
         ASSERT_NE(nullptr, pluginState.optionsControls) << action;
-        EXPECT_EQ(18, childCount());
+        EXPECT_EQ(19, childCount());
     }
     EXPECT_TRUE(setCalls().empty());
 }
