@@ -2,6 +2,7 @@
 
 #include "plugin/TextConversion.h"
 #include "remote/Problem.h"
+#include "remote/Timeouts.h"
 
 #include <Poco/Net/DialogSocket.h>
 #include <Poco/Net/FTPClientSession.h>
@@ -17,10 +18,10 @@
 
 #include <stdexcept>
 
-const Poco::Timespan FtpSession::timeout(5, 0);
+const Poco::Timespan FtpSession::timeout = Timeouts::session;
 const Poco::Timespan FtpSession::finalReplyTimeout(120, 0);
 const Poco::Timespan FtpSession::givingUpInterval(0, 100000);
-const Poco::Timespan FtpSession::loginTimeout(30, 0);
+const Poco::Timespan FtpSession::loginTimeout = Timeouts::login;
 const Poco::Timespan FtpSession::drainTimeout(1, 0);
 
 namespace {

@@ -1,7 +1,7 @@
 #include "remote/HttpFetch.h"
 
-#include "remote/FtpSession.h"
 #include "remote/Problem.h"
+#include "remote/Timeouts.h"
 #include "remote/TlsContext.h"
 
 #include <Poco/Exception.h>
@@ -35,7 +35,7 @@ Response getOnce(const Poco::URI& uri, size_t maxBytes)
     } else {
         throw Poco::SyntaxException("not an http or https address", uri.toString());
     }
-    session->setTimeout(FtpSession::timeout, FtpSession::timeout, FtpSession::timeout);
+    session->setTimeout(Timeouts::session, Timeouts::session, Timeouts::session);
     Poco::Net::HTTPRequest request(Poco::Net::HTTPRequest::HTTP_GET, uri.getPathAndQuery(),
                                    Poco::Net::HTTPMessage::HTTP_1_1);
     session->sendRequest(request);

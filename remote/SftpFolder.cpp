@@ -1,9 +1,9 @@
 #include "remote/SftpFolder.h"
 
 #include "plugin/TextConversion.h"
-#include "remote/FtpSession.h"
 #include "remote/Problem.h"
 #include "remote/SftpException.h"
+#include "remote/Timeouts.h"
 
 #include <Poco/Exception.h>
 #include <Poco/Net/NetException.h>
@@ -19,8 +19,8 @@
 
 namespace {
 
-const long timeoutMs = 5000;       // as FtpSession::timeout
-const long loginTimeoutMs = 30000;  // servers delay a refused login on purpose
+const long timeoutMs = static_cast<long>(Timeouts::session.totalMilliseconds());
+const long loginTimeoutMs = static_cast<long>(Timeouts::login.totalMilliseconds());
 const size_t maxKeyFileBytes = 65536;
 
 // Only what current OpenSSH offers by default: no SHA-1 key exchange or
@@ -141,9 +141,9 @@ SftpFolder::SftpFolder(const FtpSettings& settings, const HostKeyTrust& trust, c
     : block(2 * inFlight)
 {
     try {
-        socket.connect(Poco::Net::SocketAddress(settings.server.host, settings.server.port), FtpSession::timeout);
-        socket.setSendTimeout(FtpSession::timeout);
-        socket.setReceiveTimeout(FtpSession::timeout);
+        socket.connect(Poco::Net::SocketAddress(settings.server.host, settings.server.port), Timeouts::session);
+        socket.setSendTimeout(Timeouts::session);
+        socket.setReceiveTimeout(Timeouts::session);
         // Packets under the segment size would otherwise wait for Nagle.
         socket.setNoDelay(true);
         handshake(trust);
