@@ -11,13 +11,13 @@ CommandLine::UsageError usageError(const std::wstring& message)
 
 bool isCheckBoxKey(const std::wstring& key)
 {
-    return key == L"sendLink" || key == L"autoClose";
+    return key == L"sendLink" || key == L"autoClose" || key == L"copyLink";
 }
 
 }
 
 CommandLine::CommandLine(const std::vector<std::wstring>& arguments, const std::wstring& hostDir)
-    : pluginPath(hostDir + L"\\Vornix.dll"), profileDir(hostDir + L"\\profile"), haveFile(false), answerYes(false),
+    : pluginPath(hostDir + L"\\Vornix.dll"), profileDir(hostDir + L"\\profile"), answerYes(false),
       abortAt(-1), timeoutSeconds(120), unloadAfterSeconds(0), runs(1), forgetContact(false)
 {
     for (size_t index = 0; index < arguments.size(); ++index) {
@@ -45,8 +45,8 @@ std::wstring CommandLine::windowsPath(const std::wstring& path)
 const std::vector<std::wstring>& CommandLine::optionKeys()
 {
     static const std::vector<std::wstring> keys = {
-        L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"keyFile", L"sendLink", L"autoClose", L"tls",
-        L"protocol"};
+        L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"keyFile", L"sendLink", L"autoClose", L"copyLink",
+        L"tls", L"protocol"};
     return keys;
 }
 
@@ -54,9 +54,19 @@ const wchar_t* CommandLine::usage()
 {
     return L"usage: vornix-host.exe [options] command\n"
            L"options: --plugin PATH  --profile DIR  --contact CLASS/NUMBER/ID (repeatable)\n"
-           L"         --file PATH  --answer yes|no  --abort-at BYTES  --timeout SECONDS\n"
+           L"         --file PATH (repeatable)  --answer yes|no  --abort-at BYTES  --timeout SECONDS\n"
            L"         --unload-after SECONDS  --runs N  --forget-contact\n"
-           L"commands: info | options [KEY=VALUE...] | send | send-as-plugin [PATH...] | clean | gui";
+           L"commands: info | options [KEY=VALUE...] | send | send-as-plugin [PATH...] | clean | clipboard | gui";
+}
+
+std::wstring CommandLine::typedFiles() const
+{
+    if (files.size() == 1)
+        return files.front();
+    std::wstring typed;
+    for (const std::wstring& path : files)
+        typed += (typed.empty() ? L"\"" : L" \"") + path + L"\"";
+    return typed;
 }
 
 // Returns the index of the option's last argument.
@@ -82,8 +92,7 @@ size_t CommandLine::option(const std::vector<std::wstring>& arguments, size_t in
     } else if (name == L"--contact") {
         contacts.push_back(contact(value));
     } else if (name == L"--file") {
-        haveFile = true;
-        file = windowsPath(value);
+        files.push_back(windowsPath(value));
     } else if (name == L"--answer") {
         if (value != L"yes" && value != L"no")
             throw usageError(L"--answer takes yes or no");
@@ -102,7 +111,7 @@ size_t CommandLine::option(const std::vector<std::wstring>& arguments, size_t in
 
 void CommandLine::checkCommand() const
 {
-    static const std::vector<std::wstring> plain = {L"info", L"send", L"clean", L"gui"};
+    static const std::vector<std::wstring> plain = {L"info", L"send", L"clean", L"clipboard", L"gui"};
     if (command.empty())
         throw usageError(L"no command");
     if (std::find(plain.begin(), plain.end(), command) != plain.end()) {

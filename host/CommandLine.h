@@ -22,12 +22,15 @@ public:
     // The options page's values in the order its boxes appear.
     static const std::vector<std::wstring>& optionKeys();
     static const wchar_t* usage();
+    // The files as typed into the dialog's name box: one path as it is,
+    // several each in double quotes, separated by spaces.
+    std::wstring typedFiles() const;
 
     std::wstring pluginPath;
     std::wstring profileDir;
     std::vector<Contact> contacts;
-    bool haveFile;
-    std::wstring file;
+    // What the file-open dialog picks: one path, or several as one multiple choice.
+    std::vector<std::wstring> files;
     bool answerYes;
     LONGLONG abortAt;  // negative: never
     DWORD timeoutSeconds;

@@ -3,7 +3,8 @@
 // - A message box (raised on any thread) is written to the transcript and answered
 //   with WM_COMMAND: IDYES or IDNO for a question, else IDOK.
 // - The Explorer-style file-open dialog gets the chosen file in its name box
-//   (CDM_SETCONTROLTEXT on 0x47C, in the dialog's own character set) and IDOK; without
+//   (CDM_SETCONTROLTEXT on 0x47C, in the dialog's own character set; several
+//   files each in double quotes, as a person types them) and IDOK; without
 //   a file, or when it is still there a second after that, IDCANCEL.
 // - A progress window of the plug-in gets its "Przerwij" button pressed once its bar
 //   has reached the given position.

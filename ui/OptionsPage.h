@@ -1,4 +1,4 @@
-// The plug-in's page in the host's options window: labelled edit boxes, two
+// The plug-in's page in the host's options window: labelled edit boxes, three
 // check boxes, a labelled drop-down list of the three TLS choices and one of
 // the protocols.
 #pragma once
@@ -9,7 +9,7 @@ struct OptionsPageControls {
     enum Slot {
         FtpHostEdit, UsernameEdit, PasswordEdit, DirEdit, HttpHostEdit, KeyFileEdit,
         FtpHostLabel, UsernameLabel, PasswordLabel, DirLabel, HttpHostLabel, KeyFileLabel,
-        LinksOnlyShownCheck, AutoCloseCheck, TlsLabel, TlsList, ProtocolLabel, ProtocolList,
+        LinksOnlyShownCheck, AutoCloseCheck, CopyLinkCheck, TlsLabel, TlsList, ProtocolLabel, ProtocolList,
         Count
     };
     HWND windows[Count];
