@@ -59,14 +59,26 @@ const wchar_t* CommandLine::usage()
            L"commands: info | options [KEY=VALUE...] | send | send-as-plugin [PATH...] | clean | clipboard | gui";
 }
 
-std::wstring CommandLine::typedFiles() const
+std::vector<std::wstring> CommandLine::fileDialogEntries() const
 {
-    if (files.size() == 1)
-        return files.front();
-    std::wstring typed;
+    if (files.size() < 2)
+        return files;
+    size_t common = commonFolderLength(files);
+    std::wstring names;
     for (const std::wstring& path : files)
-        typed += (typed.empty() ? L"\"" : L" \"") + path + L"\"";
-    return typed;
+        names += (names.empty() ? L"\"" : L" \"") + path.substr(common) + L"\"";
+    return {files.front().substr(0, common), names};
+}
+
+// The length of the paths' deepest common folder, with its final backslash.
+size_t CommandLine::commonFolderLength(const std::vector<std::wstring>& paths)
+{
+    size_t length = paths.front().rfind(L'\\') + 1;
+    for (const std::wstring& path : paths) {
+        while (length > 0 && path.compare(0, length, paths.front(), 0, length) != 0)
+            length = length > 1 ? paths.front().rfind(L'\\', length - 2) + 1 : 0;
+    }
+    return length;
 }
 
 // Returns the index of the option's last argument.
@@ -93,6 +105,8 @@ size_t CommandLine::option(const std::vector<std::wstring>& arguments, size_t in
         contacts.push_back(contact(value));
     } else if (name == L"--file") {
         files.push_back(windowsPath(value));
+        if (files.size() > 1 && commonFolderLength(files) == 0)
+            throw usageError(L"--file: several files need a folder in common, as one choice in the dialog has");
     } else if (name == L"--answer") {
         if (value != L"yes" && value != L"no")
             throw usageError(L"--answer takes yes or no");

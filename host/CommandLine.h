@@ -22,9 +22,12 @@ public:
     // The options page's values in the order its boxes appear.
     static const std::vector<std::wstring>& optionKeys();
     static const wchar_t* usage();
-    // The files as typed into the dialog's name box: one path as it is,
-    // several each in double quotes, separated by spaces.
-    std::wstring typedFiles() const;
+    // What is typed into the file dialog's name box, each followed by OK:
+    // one file's path; for several, their deepest common folder (the dialog
+    // goes there), then their paths relative to it, each in double quotes and
+    // separated by spaces, as a person types a multiple choice. Empty without
+    // a file.
+    std::vector<std::wstring> fileDialogEntries() const;
 
     std::wstring pluginPath;
     std::wstring profileDir;
@@ -43,6 +46,7 @@ public:
 private:
     size_t option(const std::vector<std::wstring>& arguments, size_t index);
     void checkCommand() const;
+    static size_t commonFolderLength(const std::vector<std::wstring>& paths);
     static Contact contact(const std::wstring& text);
     static LONGLONG number(const std::wstring& option, const std::wstring& text, LONGLONG lowest, LONGLONG highest);
 };
