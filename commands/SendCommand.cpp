@@ -9,34 +9,36 @@
 #include "ui/Texts.h"
 
 #include <cwchar>
+#include <string>
+#include <vector>
 
 namespace {
 
 const size_t maxPathLength = 32767;  // characters, as Windows' own limit
 
-// The given path, or the user's choice when `given` is null. Any path
-// Windows can open is taken; only one past the longest path Windows itself
-// handles is refused.
-bool settlePath(const wchar_t* given, HINSTANCE module, std::wstring& path)
+// The given path, or the user's choice (one file or several) when `given` is
+// null. Any path Windows can open is taken; only one past the longest path
+// Windows itself handles is refused.
+bool settlePaths(const wchar_t* given, HINSTANCE module, std::vector<std::wstring>& paths)
 {
     HWND owner = HostWindow::find();
     if (!given)
-        return FileChoice::askForFile(owner, module, path);
+        return FileChoice::askForFiles(owner, module, paths);
     size_t length = wcsnlen(given, maxPathLength + 1);
     if (length > maxPathLength) {
         MessageBoxW(owner, Texts::pathTooLong, L"Vornix - I/O Error", MB_ICONERROR);
         return false;
     }
-    path.assign(given, length);
+    paths.assign(1, std::wstring(given, length));
     return true;
 }
 
 void startUpload(PluginState* state, const ContactRecord* contact, const wchar_t* given)
 {
-    std::wstring path;
-    if (!state || !state->threadManager || !settlePath(given, state->moduleHandle, path))
+    std::vector<std::wstring> paths;
+    if (!state || !state->threadManager || !settlePaths(given, state->moduleHandle, paths))
         return;
-    state->threadManager->startJob(new Vornix::FtpSendThread(state->host, contact, state->moduleHandle, path));
+    state->threadManager->startJob(new Vornix::FtpSendThread(state->host, contact, state->moduleHandle, paths));
 }
 
 }

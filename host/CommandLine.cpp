@@ -11,13 +11,13 @@ CommandLine::UsageError usageError(const std::wstring& message)
 
 bool isCheckBoxKey(const std::wstring& key)
 {
-    return key == L"sendLink" || key == L"autoClose";
+    return key == L"sendLink" || key == L"autoClose" || key == L"copyLink";
 }
 
 }
 
 CommandLine::CommandLine(const std::vector<std::wstring>& arguments, const std::wstring& hostDir)
-    : pluginPath(hostDir + L"\\Vornix.dll"), profileDir(hostDir + L"\\profile"), haveFile(false), answerYes(false),
+    : pluginPath(hostDir + L"\\Vornix.dll"), profileDir(hostDir + L"\\profile"), answerYes(false),
       abortAt(-1), timeoutSeconds(120), unloadAfterSeconds(0), runs(1), cancelCheckAfterMs(0), forgetContact(false)
 {
     for (size_t index = 0; index < arguments.size(); ++index) {
@@ -45,8 +45,8 @@ std::wstring CommandLine::windowsPath(const std::wstring& path)
 const std::vector<std::wstring>& CommandLine::optionKeys()
 {
     static const std::vector<std::wstring> keys = {
-        L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"keyFile", L"sendLink", L"autoClose", L"tls",
-        L"protocol"};
+        L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"keyFile", L"sendLink", L"autoClose", L"copyLink",
+        L"tls", L"protocol"};
     return keys;
 }
 
@@ -54,10 +54,32 @@ const wchar_t* CommandLine::usage()
 {
     return L"usage: vornix-host.exe [options] command\n"
            L"options: --plugin PATH  --profile DIR  --contact CLASS/NUMBER/ID (repeatable)\n"
-           L"         --file PATH  --answer yes|no  --abort-at BYTES  --timeout SECONDS\n"
+           L"         --file PATH (repeatable)  --answer yes|no  --abort-at BYTES  --timeout SECONDS\n"
            L"         --unload-after SECONDS  --runs N  --forget-contact  --cancel-check-after MS\n"
            L"commands: info | options [KEY=VALUE...] | check [KEY=VALUE...] | send | send-as-plugin [PATH...] |\n"
-           L"          clean | gui";
+           L"          clean | clipboard | gui";
+}
+
+std::vector<std::wstring> CommandLine::fileDialogEntries() const
+{
+    if (files.size() < 2)
+        return files;
+    size_t common = commonFolderLength(files);
+    std::wstring names;
+    for (const std::wstring& path : files)
+        names += (names.empty() ? L"\"" : L" \"") + path.substr(common) + L"\"";
+    return {files.front().substr(0, common), names};
+}
+
+// The length of the paths' deepest common folder, with its final backslash.
+size_t CommandLine::commonFolderLength(const std::vector<std::wstring>& paths)
+{
+    size_t length = paths.front().rfind(L'\\') + 1;
+    for (const std::wstring& path : paths) {
+        while (length > 0 && path.compare(0, length, paths.front(), 0, length) != 0)
+            length = length > 1 ? paths.front().rfind(L'\\', length - 2) + 1 : 0;
+    }
+    return length;
 }
 
 // Returns the index of the option's last argument.
@@ -83,8 +105,9 @@ size_t CommandLine::option(const std::vector<std::wstring>& arguments, size_t in
     } else if (name == L"--contact") {
         contacts.push_back(contact(value));
     } else if (name == L"--file") {
-        haveFile = true;
-        file = windowsPath(value);
+        files.push_back(windowsPath(value));
+        if (files.size() > 1 && commonFolderLength(files) == 0)
+            throw usageError(L"--file: several files need a folder in common, as one choice in the dialog has");
     } else if (name == L"--answer") {
         if (value != L"yes" && value != L"no")
             throw usageError(L"--answer takes yes or no");
@@ -105,7 +128,7 @@ size_t CommandLine::option(const std::vector<std::wstring>& arguments, size_t in
 
 void CommandLine::checkCommand() const
 {
-    static const std::vector<std::wstring> plain = {L"info", L"send", L"clean", L"gui"};
+    static const std::vector<std::wstring> plain = {L"info", L"send", L"clean", L"clipboard", L"gui"};
     if (command.empty())
         throw usageError(L"no command");
     if (std::find(plain.begin(), plain.end(), command) != plain.end()) {

@@ -22,12 +22,18 @@ public:
     // The options page's values in the order its boxes appear.
     static const std::vector<std::wstring>& optionKeys();
     static const wchar_t* usage();
+    // What is typed into the file dialog's name box, each followed by OK:
+    // one file's path; for several, their deepest common folder (the dialog
+    // goes there), then their paths relative to it, each in double quotes and
+    // separated by spaces, as a person types a multiple choice. Empty without
+    // a file.
+    std::vector<std::wstring> fileDialogEntries() const;
 
     std::wstring pluginPath;
     std::wstring profileDir;
     std::vector<Contact> contacts;
-    bool haveFile;
-    std::wstring file;
+    // What the file-open dialog picks: one path, or several as one multiple choice.
+    std::vector<std::wstring> files;
     bool answerYes;
     LONGLONG abortAt;  // negative: never
     DWORD timeoutSeconds;
@@ -41,6 +47,7 @@ public:
 private:
     size_t option(const std::vector<std::wstring>& arguments, size_t index);
     void checkCommand() const;
+    static size_t commonFolderLength(const std::vector<std::wstring>& paths);
     static Contact contact(const std::wstring& text);
     static LONGLONG number(const std::wstring& option, const std::wstring& text, LONGLONG lowest, LONGLONG highest);
 };

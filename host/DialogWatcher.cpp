@@ -13,6 +13,7 @@ namespace {
 
 const DWORD scanPeriodMs = 25;
 const DWORD fileRetryMs = 1000;
+const DWORD fileFolderMs = 300;  // for the dialog to go into a folder typed
 const int messageTextId = 0xFFFF;
 const int fileNameId = 0x47C;
 
@@ -109,8 +110,8 @@ void DialogWatcher::scan()
     std::vector<HWND> dialogs = visibleDialogs();
     forgetGone(answered, dialogs);
     forgetGone(aborted, dialogs);
-    for (auto item = fileAnsweredAt.begin(); item != fileAnsweredAt.end();)
-        item = present(dialogs, item->first) ? std::next(item) : fileAnsweredAt.erase(item);
+    for (auto item = fileAnswers.begin(); item != fileAnswers.end();)
+        item = present(dialogs, item->first) ? std::next(item) : fileAnswers.erase(item);
 
     for (HWND dialog : dialogs) {
         if (instanceOf(dialog) == plugin)
@@ -138,19 +139,21 @@ void DialogWatcher::answerFileDialog(HWND dialog)
 {
     if (!IsWindowEnabled(dialog))
         return;
-    auto earlier = fileAnsweredAt.find(dialog);
-    bool answeredBefore = earlier != fileAnsweredAt.end();
-    if (answeredBefore && GetTickCount() - earlier->second < fileRetryMs)
+    const std::vector<std::wstring>& entries = answers.fileEntries;
+    FileAnswer& answer = fileAnswers.emplace(dialog, FileAnswer{GetTickCount(), 0}).first->second;
+    bool last = answer.entries == entries.size();
+    if (answer.entries > 0 && GetTickCount() - answer.at < (last ? fileRetryMs : fileFolderMs))
         return;
-    fileAnsweredAt[dialog] = GetTickCount();
-    if (!answers.haveFile || answeredBefore) {
+    answer.at = GetTickCount();
+    if (last) {
         click(dialog, IDCANCEL);
         return;
     }
+    const std::wstring& entry = entries[answer.entries++];
     DWORD_PTR result = 0;
-    std::string ansiFile = Text::ansi(answers.file);
-    LPARAM text = IsWindowUnicode(dialog) ? reinterpret_cast<LPARAM>(answers.file.c_str())
-                                          : reinterpret_cast<LPARAM>(ansiFile.c_str());
+    std::string ansiEntry = Text::ansi(entry);
+    LPARAM text = IsWindowUnicode(dialog) ? reinterpret_cast<LPARAM>(entry.c_str())
+                                          : reinterpret_cast<LPARAM>(ansiEntry.c_str());
     SendMessageTimeoutW(dialog, CDM_SETCONTROLTEXT, fileNameId, text, SMTO_BLOCK, 2000, &result);
     click(dialog, IDOK);
 }

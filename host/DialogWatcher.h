@@ -2,9 +2,11 @@
 // a thread looks at the process's visible #32770 windows every few milliseconds.
 // - A message box (raised on any thread) is written to the transcript and answered
 //   with WM_COMMAND: IDYES or IDNO for a question, else IDOK.
-// - The Explorer-style file-open dialog gets the chosen file in its name box
-//   (CDM_SETCONTROLTEXT on 0x47C, in the dialog's own character set) and IDOK; without
-//   a file, or when it is still there a second after that, IDCANCEL.
+// - The Explorer-style file-open dialog gets each entry in its name box in
+//   turn (CDM_SETCONTROLTEXT on 0x47C, in the dialog's own character set) and
+//   IDOK: the chosen file, or for several their folder and then their names;
+//   without a file, or when it is still there a second after the last entry,
+//   IDCANCEL.
 // - A progress window of the plug-in gets its "Przerwij" button pressed once its bar
 //   has reached the given position.
 // It also ends the process when the run takes longer than allowed.
@@ -22,8 +24,7 @@ class Transcript;
 class DialogWatcher {
 public:
     struct Answers {
-        bool haveFile;
-        std::wstring file;
+        std::vector<std::wstring> fileEntries;  // typed in turn, each with OK; none: cancel
         bool yes;
         LONGLONG abortAt;  // negative: never press "Przerwij"
         DWORD timeoutSeconds;
@@ -57,6 +58,10 @@ private:
     HANDLE stopEvent;
     DWORD started;
     std::set<HWND> answered;
-    std::map<HWND, DWORD> fileAnsweredAt;
+    struct FileAnswer {
+        DWORD at;
+        size_t entries;  // how many were typed
+    };
+    std::map<HWND, FileAnswer> fileAnswers;
     std::set<HWND> aborted;
 };

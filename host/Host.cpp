@@ -82,7 +82,7 @@ bool Host::loadPlugin()
     if (forPeople) {
         conversations.setListener([this](const ConversationService::Message& message) { mainWindow.post(message); });
     } else {
-        DialogWatcher::Answers answers = {commandLine.haveFile, commandLine.file, commandLine.answerYes,
+        DialogWatcher::Answers answers = {commandLine.fileDialogEntries(), commandLine.answerYes,
             commandLine.abortAt, commandLine.timeoutSeconds};
         watcher = std::make_unique<DialogWatcher>(transcript, plugin.module(), answers);
         watcher->start();

@@ -77,6 +77,8 @@ int ScriptedCommands::run()
         return send();
     if (command == L"send-as-plugin")
         return sendAsPlugin();
+    if (command == L"clipboard")
+        return clipboard();
     return clean();
 }
 
@@ -171,11 +173,11 @@ bool ScriptedCommands::openOwnPage(OptionsWindow& window, size_t& index, std::ve
     }
     std::stable_sort(controls.begin(), controls.end(),
                      [](HWND a, HWND b) { return controlKind(a) < controlKind(b); });
-    if (counts[0] != 6 || counts[1] != 2 || counts[2] != 2) {
+    if (counts[0] != 6 || counts[1] != 3 || counts[2] != 2) {
         window.cancel();
         fail(L"the options page has " + std::to_wstring(counts[0]) + L" edit boxes, " +
              std::to_wstring(counts[1]) + L" check boxes and " + std::to_wstring(counts[2]) +
-             L" drop-down lists, not 6, 2 and 2");
+             L" drop-down lists, not 6, 3 and 2");
         return false;
     }
     return true;
@@ -224,6 +226,22 @@ void ScriptedCommands::callSendFile(const wchar_t* path)
 int ScriptedCommands::clean()
 {
     return pick(L"WTW/Menu/Main", L"WTW/Menu/Main/Opt", L"Usuń wszystkie pliki na serwerze FTP", nullptr);
+}
+
+// No Unicode text on the clipboard prints the line with nothing after ": ".
+int ScriptedCommands::clipboard()
+{
+    if (!OpenClipboard(parts.mainWindow))
+        return fail(L"the clipboard cannot be opened");
+    std::wstring text;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (const wchar_t* locked = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr) {
+        text = locked;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    parts.transcript.line(L"clipboard: " + text);
+    return 0;
 }
 
 int ScriptedCommands::pick(const std::wstring& menu, const std::wstring& submenu, const std::wstring& caption,

@@ -45,6 +45,7 @@ private:
     int sendAsPlugin();
     void callSendFile(const wchar_t* path);
     int clean();
+    int clipboard();
     int pick(const std::wstring& menu, const std::wstring& submenu, const std::wstring& caption, ContactRecord* contact);
     int fail(const std::wstring& message);
     void printPage(const std::vector<HWND>& controls);

@@ -10,6 +10,8 @@
 #include "remote/RemoteFolder.h"
 #include "ui/ErrorReport.h"
 #include "ui/HostWindow.h"
+#include "ui/LinkClipboard.h"
+#include "ui/ProgressText.h"
 #include "ui/ProgressWindow.h"
 #include "ui/TrustQuestions.h"
 
@@ -42,6 +44,11 @@ const size_t chunkSize = 4096;
     throw Poco::IOException("", Problem::fileUnreadToEnd);
 }
 
+std::wstring nameOf(const std::wstring& path)
+{
+    return path.substr(path.find_last_of(L"\\/") + 1);
+}
+
 int64_t fileSize(FILE* file)
 {
     _fseeki64(file, 0, SEEK_END);
@@ -53,8 +60,8 @@ int64_t fileSize(FILE* file)
 }
 
 FtpSendThread::FtpSendThread(HostFunctionTable* host, const ContactRecord* contact, HINSTANCE moduleHandle,
-                             const std::wstring& path)
-    : localPath(path), moduleHandle(moduleHandle), host(host), contact(contact), progressWindow(nullptr)
+                             const std::vector<std::wstring>& paths)
+    : localPaths(paths), moduleHandle(moduleHandle), host(host), contact(contact), progressWindow(nullptr)
 {
     try {
         progressWindow = ProgressWindow::create(moduleHandle, HostWindow::find());
@@ -68,18 +75,25 @@ FtpSendThread::FtpSendThread(HostFunctionTable* host, const ContactRecord* conta
     }
 }
 
+// The links of the files stored go out even when the send failed or was
+// aborted; the boxes come after them, so none holds the links back.
 DWORD FtpSendThread::threadMain()
 {
     if (!host || !moduleHandle)
         return 2;
+    std::exception_ptr sendFailure;
     try {
         run();
     } catch (...) {
         // An abort pressed while a send was blocked ends in that send's failure.
         if (!mustGiveUp())
-            ErrorReport::show(std::current_exception(), ErrorReport::Caption::byKind);
+            sendFailure = std::current_exception();
     }
     try {
+        deliverLinks();
+        if (sendFailure)
+            ErrorReport::show(sendFailure, ErrorReport::Caption::byKind);
+        reportFailedFiles();
         finishRun();
     } catch (...) {
     }
@@ -89,12 +103,46 @@ DWORD FtpSendThread::threadMain()
 void FtpSendThread::run()
 {
     FtpSettings settings = FtpSettings::read();
-    std::wstring localName = localPath.substr(localPath.find_last_of(L"\\/") + 1);
-    if (localName.find_first_of(L"\r\n") != std::wstring::npos)
-        throw Poco::IOException("", Problem::fileNameLineBreak);
-
+    std::vector<size_t> sendable = filesWithSendableNames();
+    if (sendable.empty())
+        return;
     std::unique_ptr<RemoteFolder> folder = RemoteFolder::enter(settings, TrustQuestions::inBoxes());
-    std::string remoteName = chooseRemoteName(*folder, localName);
+    for (size_t index : sendable) {
+        if (mustGiveUp())
+            break;
+        try {
+            sendFile(*folder, index);
+        } catch (const Poco::IOException& e) {
+            if (!Problem::isAboutLocalFile(e.code()))
+                throw;
+            failedFiles.push_back({localPaths[index], std::current_exception()});
+        }
+    }
+    if (progressWindow && !mustGiveUp() && !storedNames.empty())
+        UploadProgress::finish(progressWindow);
+    folder->leave();
+}
+
+// A name with a line break is refused before anything is sent.
+std::vector<size_t> FtpSendThread::filesWithSendableNames()
+{
+    std::vector<size_t> sendable;
+    for (size_t index = 0; index < localPaths.size(); ++index) {
+        if (nameOf(localPaths[index]).find_first_of(L"\r\n") == std::wstring::npos)
+            sendable.push_back(index);
+        else
+            failedFiles.push_back(
+                {localPaths[index], std::make_exception_ptr(Poco::IOException("", Problem::fileNameLineBreak))});
+    }
+    return sendable;
+}
+
+// Stores the file, or leaves nothing of it on the server: the user gave up,
+// or the file failed.
+void FtpSendThread::sendFile(RemoteFolder& folder, size_t index)
+{
+    const std::wstring& localPath = localPaths[index];
+    std::string remoteName = chooseRemoteName(folder, nameOf(localPath));
 
     FILE* opened = nullptr;
     if (_wfopen_s(&opened, localPath.c_str(), L"rb") != 0 || !opened)
@@ -102,37 +150,40 @@ void FtpSendThread::run()
     OpenFile file(opened);
     // One read of the disk per block sent; the chunks come from this buffer.
     setvbuf(opened, nullptr, _IOFBF, RemoteFolder::maxChunk);
-    transfer(*folder, file.get(), fileSize(file.get()), remoteName);
+    transfer(folder, file.get(), fileSize(file.get()), remoteName, index);
     file.reset();
 
-    bool stored = !mustGiveUp() && folder->finishUpload([this] { return mustGiveUp(); });
-    if (!stored) {
-        folder->abandonUpload();
-    } else {
-        if (progressWindow)
-            UploadProgress::finish(progressWindow);
-        LinkDelivery::deliver(host, contact.record(), remoteName);
-    }
-    folder->leave();
+    bool stored = !mustGiveUp() && folder.finishUpload([this] { return mustGiveUp(); });
+    if (stored)
+        storedNames.push_back(remoteName);
+    else
+        folder.abandonUpload();
 }
 
 // The name goes in the session's encoding, and is compared in it with the
-// names listed. The whole listing is read, so no listed name is missed, and a
-// time-prefixed name is checked against it too.
+// names listed. The whole listing is read for each file, so no listed name is
+// missed, and a time-prefixed name is checked against it too. The names
+// stored by this send count as listed, also where the server lists no dot
+// names: two chosen files of one name never meet on the server.
 std::string FtpSendThread::chooseRemoteName(RemoteFolder& folder, const std::wstring& localName)
 {
     std::string name;
     if (!folder.nameEncoding().encode(localName, name))
         throw Poco::IOException("", Problem::fileNameNotEncodable);
-    return folder.listNames().freeNameFor(name, _time64(nullptr));
+    NameListing listing = folder.listNames();
+    for (const std::string& stored : storedNames)
+        listing.addName(stored);
+    return listing.freeNameFor(name, _time64(nullptr));
 }
 
-void FtpSendThread::transfer(RemoteFolder& folder, FILE* file, int64_t size, const std::string& remoteName)
+void FtpSendThread::transfer(RemoteFolder& folder, FILE* file, int64_t size, const std::string& remoteName,
+                             size_t index)
 {
     folder.beginUpload(remoteName);
     UploadProgress progress(progressWindow, size);
     if (progressWindow && !mustGiveUp())
-        progress.begin(folder.nameEncoding().decode(remoteName), localPath);
+        progress.begin(ProgressText::caption(folder.nameEncoding().decode(remoteName), index + 1, localPaths.size()),
+                       localPaths[index]);
     int64_t sent = 0;
     for (;;) {
         size_t read = fread(folder.room(chunkSize), 1, chunkSize, file);
@@ -150,6 +201,30 @@ void FtpSendThread::transfer(RemoteFolder& folder, FILE* file, int64_t size, con
     }
     if (progressWindow)
         progress.settle(sent);
+}
+
+// Not when the messenger closes: its conversation is going away, and its
+// thread may be waiting for this one. The files stay on the server.
+void FtpSendThread::deliverLinks()
+{
+    if (storedNames.empty() || messengerClosing())
+        return;
+    std::wstring links = LinkDelivery::deliver(host, contact.record(), storedNames);
+    if (!links.empty() && SettingsStore::readOptIn(SettingKeys::copyLink))
+        LinkClipboard::copy(IsWindow(progressWindow) ? progressWindow : HostWindow::find(), links);
+}
+
+// One file's failure in a one-file send is that send's failure, boxed as such.
+void FtpSendThread::reportFailedFiles()
+{
+    if (failedFiles.empty() || messengerClosing())
+        return;
+    if (localPaths.size() == 1) {
+        if (!mustGiveUp())
+            ErrorReport::show(failedFiles.front().failure, ErrorReport::Caption::byKind);
+    } else {
+        ErrorReport::showFailedFiles(failedFiles, localPaths.size());
+    }
 }
 
 // The window closes when the run ends unless the user chose to keep it.

@@ -1,14 +1,17 @@
-// The upload job: sends one local file to the configured server on a
-// thread of its own, shows its progress and delivers the link.
+// The upload job: sends the chosen local files, one after another, to the
+// configured server on a thread of its own, shows their progress in one
+// window and delivers their links in one message when the send ends.
 #pragma once
 
 #include "jobs/ContactCopy.h"
 #include "jobs/JobThread.h"
 #include "plugin/HostInterface.h"
+#include "ui/ErrorReport.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class RemoteFolder;
 
@@ -17,20 +20,26 @@ namespace Vornix {
 class FtpSendThread : public JobThread {
 public:
     // Creates the hidden progress window and starts the thread that sends
-    // the file at `path`. Never fails outwards: without a thread the job has
-    // a null handle.
+    // the files at `paths`, in that order. Never fails outwards: without a
+    // thread the job has a null handle.
     FtpSendThread(HostFunctionTable* host, const ContactRecord* contact, HINSTANCE moduleHandle,
-                  const std::wstring& path);
+                  const std::vector<std::wstring>& paths);
 
 private:
     // 2 without host or module, else 0 (failures included).
     DWORD threadMain() override;
     void run();
+    std::vector<size_t> filesWithSendableNames();
+    void sendFile(RemoteFolder& folder, size_t index);
     std::string chooseRemoteName(RemoteFolder& folder, const std::wstring& localName);
-    void transfer(RemoteFolder& folder, FILE* file, int64_t size, const std::string& remoteName);
+    void transfer(RemoteFolder& folder, FILE* file, int64_t size, const std::string& remoteName, size_t index);
+    void deliverLinks();
+    void reportFailedFiles();
     void finishRun();
 
-    std::wstring localPath;
+    std::vector<std::wstring> localPaths;
+    std::vector<std::string> storedNames;  // on the server, in the order chosen
+    std::vector<ErrorReport::FailedFile> failedFiles;
     HINSTANCE moduleHandle;
     HostFunctionTable* host;
     ContactCopy contact;

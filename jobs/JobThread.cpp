@@ -24,6 +24,11 @@ bool JobThread::mustGiveUp() const
     return stopRequested || (abortPressed && abortPressed->load());
 }
 
+bool JobThread::messengerClosing() const
+{
+    return stopRequested;
+}
+
 bool JobThread::startThread()
 {
     threadHandle = ModulePin::startThread(threadRoutine, this);

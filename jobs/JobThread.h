@@ -37,6 +37,9 @@ protected:
     // progress window's "Przerwij". The one question a job asks between
     // its steps.
     bool mustGiveUp() const;
+    // Of those, only the manager's stop: what a job may still do for the
+    // user after "Przerwij" it leaves undone then.
+    bool messengerClosing() const;
 
     // The abort button's flag, for a job with a progress window.
     std::shared_ptr<const std::atomic<bool>> abortPressed;

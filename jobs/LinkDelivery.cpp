@@ -15,22 +15,23 @@ std::wstring sendFunctionName(const ContactRecord& contact)
 
 }
 
-void deliver(HostFunctionTable* host, const ContactRecord& contact, const std::string& remoteName)
+std::wstring deliver(HostFunctionTable* host, const ContactRecord& contact, const std::vector<std::string>& remoteNames)
 {
     std::wstring prefix = SettingsStore::readString(SettingKeys::httpHost);
     if (prefix.empty())
-        return;
-    std::wstring link = LinkText::linkFor(prefix, remoteName);
+        return prefix;
+    std::wstring links = LinkText::linesFor(prefix, remoteNames);
 
     ChatMessage message = {};
     message.size = sizeof(message);
     message.contact = contact;
-    message.text = link.c_str();
+    message.text = links.c_str();
     message.flags = 6;
 
     if (!SettingsStore::readFlag(SettingKeys::linksOnlyShown) && contact.netClass)
         host->callFunction(sendFunctionName(contact).c_str(), reinterpret_cast<WPARAM>(&message), 0);
     host->callFunction(L"WTW/PFShowMessage", reinterpret_cast<WPARAM>(&message), 0);
+    return links;
 }
 
 }

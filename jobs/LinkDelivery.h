@@ -1,11 +1,15 @@
-// Puts the link to an uploaded file into the conversation: always shown,
-// and sent to the contact when links are not set to be only shown.
+// Puts the links to the uploaded files into the conversation, in one
+// message: always shown, and sent to the contact when links are not set to
+// be only shown.
 #pragma once
 
 #include "plugin/HostInterface.h"
 
 #include <string>
+#include <vector>
 
 namespace LinkDelivery {
-void deliver(HostFunctionTable* host, const ContactRecord& contact, const std::string& remoteName);
+// The message delivered (LinkText::linesFor), or empty when no web address
+// is set and nothing was delivered.
+std::wstring deliver(HostFunctionTable* host, const ContactRecord& contact, const std::vector<std::string>& remoteNames);
 }

@@ -33,4 +33,12 @@ std::wstring linkFor(const std::wstring& prefix, const std::string& remoteName)
     return link;
 }
 
+std::wstring linesFor(const std::wstring& prefix, const std::vector<std::string>& remoteNames)
+{
+    std::wstring lines;
+    for (const std::string& name : remoteNames)
+        lines += (lines.empty() ? L"" : L"\r\n") + linkFor(prefix, name);
+    return lines;
+}
+
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace LinkText {
 
@@ -11,5 +12,8 @@ std::string urlEncode(const std::string& name);
 
 // The prefix, a "/" unless it already ends in "/" or "\", and the encoded name.
 std::wstring linkFor(const std::wstring& prefix, const std::string& remoteName);
+
+// The links to the names, in their order, with CR LF between them.
+std::wstring linesFor(const std::wstring& prefix, const std::vector<std::string>& remoteNames);
 
 }

@@ -16,14 +16,16 @@ UploadProgress::UploadProgress(HWND window, int64_t size)
         ++barShift;
 }
 
-void UploadProgress::begin(const std::wstring& remoteName, const std::wstring& localPath)
+void UploadProgress::begin(const std::wstring& caption, const std::wstring& localPath)
 {
-    ProgressWindow::postText(window, ProgressWindow::Caption, remoteName.c_str());
+    ProgressWindow::postText(window, ProgressWindow::Caption, caption.c_str());
     ProgressWindow::postText(window, ProgressWindow::NameLabel, localPath.c_str());
     ProgressWindow::postText(window, ProgressWindow::ProgressLabel, ProgressText::formatStart(size).c_str());
     ProgressWindow::postText(window, ProgressWindow::SpeedLabel, L"0 KB/s");
     ProgressWindow::postText(window, ProgressWindow::RemainingLabel, L"00:00:00");
     PostMessageW(GetDlgItem(window, ProgressWindow::ProgressBar), PBM_SETRANGE32, 0, barValue(size));
+    // The bar starts again for each file of a send.
+    PostMessageW(GetDlgItem(window, ProgressWindow::ProgressBar), PBM_SETPOS, 0, 0);
     // Asynchronous: the messenger's thread may be waiting for this one at unload.
     ShowWindowAsync(window, SW_SHOWNORMAL);
     startTime = _time64(nullptr);

@@ -11,9 +11,9 @@ class UploadProgress {
 public:
     UploadProgress(HWND window, int64_t size);
 
-    // The first texts and the bar's range, then the window is shown; the
-    // transfer's start time is taken after that.
-    void begin(const std::wstring& remoteName, const std::wstring& localPath);
+    // The first texts (the caption, the local path) and the bar's range,
+    // then the window is shown; the transfer's start time is taken after that.
+    void begin(const std::wstring& caption, const std::wstring& localPath);
     // After each chunk. The texts are posted at most every 50 ms: a post per
     // chunk would flood the messenger's window thread, which serves posted
     // messages before input, and freeze the messenger for the whole upload.

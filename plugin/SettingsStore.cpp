@@ -120,6 +120,11 @@ bool SettingsStore::readFlag(const wchar_t* key)
     return !setting.found || setting.value != 0;
 }
 
+bool SettingsStore::readOptIn(const wchar_t* key)
+{
+    return readInt(key).value != 0;
+}
+
 void SettingsStore::writeString(const wchar_t* key, const std::wstring& text)
 {
     SharedHandle handle;

@@ -17,6 +17,8 @@ constexpr const wchar_t* httpHost = L"cfg/Vornix/httpHost";
 // configuration files already hold, though ticked means links are not sent.
 constexpr const wchar_t* linksOnlyShown = L"cfg/Vornix/sendLink";  // links are shown, not sent to the contact
 constexpr const wchar_t* autoClose = L"cfg/Vornix/autoClose";      // the progress window closes after an upload
+// A check box off by default, read with readOptIn: the links also go to the clipboard.
+constexpr const wchar_t* copyLink = L"cfg/Vornix/copyLink";
 // An integer: 0 (also when never saved) TLS when the server offers it, 1 TLS
 // required, 2 no TLS.
 constexpr const wchar_t* tls = L"cfg/Vornix/tls";
@@ -56,6 +58,8 @@ public:
     // A check box's setting: true unless stored as 0, so true too when it was
     // never saved or the store is closed.
     static bool readFlag(const wchar_t* key);
+    // A check box off by default: true only when stored as other than 0.
+    static bool readOptIn(const wchar_t* key);
     static void writeString(const wchar_t* key, const std::wstring& text);
     static void writeInt(const wchar_t* key, int32_t value);
 

@@ -28,11 +28,17 @@ enum Code : int {
     keyFilePutty,
     keyFileNotOpenSsh,
     keyPassphraseWrong,
-    // The local file
+    // The local file: the last range, see isAboutLocalFile
     fileNameLineBreak,
     fileNameNotEncodable,
     fileUnopened,
     fileUnreadToEnd,
 };
+
+// A problem of one local file, after which other files may still be sent.
+inline bool isAboutLocalFile(int code)
+{
+    return code >= fileNameLineBreak && code <= fileUnreadToEnd;
+}
 
 }

@@ -86,7 +86,7 @@ TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
 
     std::vector<std::wstring> calls = setCalls();
     const wchar_t* keys[] = {L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"keyFile", L"sendLink",
-                             L"autoClose", L"tls", L"protocol"};
+                             L"autoClose", L"copyLink", L"tls", L"protocol"};
     ASSERT_EQ(2 * std::size(keys), calls.size());
     for (size_t i = 0; i < std::size(keys); ++i) {
         EXPECT_NE(std::wstring::npos, calls[2 * i].find(std::wstring(L"key=cfg/Vornix/") + keys[i])) << calls[2 * i];
@@ -102,6 +102,8 @@ TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
     EXPECT_EQ(L"", host.texts[SettingKeys::dir]);
     EXPECT_EQ(0, host.integers[SettingKeys::linksOnlyShown]);
     EXPECT_EQ(1, host.integers[SettingKeys::autoClose]);
+    // Off unless the user ticks it.
+    EXPECT_EQ(0, host.integers[SettingKeys::copyLink]);
     EXPECT_EQ(2, host.integers[SettingKeys::tls]);
     EXPECT_EQ(1, host.integers[SettingKeys::protocol]);
     EXPECT_EQ(L"C:\\klucze\\id_ed25519", host.texts[SettingKeys::keyFile]);
@@ -119,7 +121,7 @@ TEST_F(OptionsPageTest, CancelAndUnknownCodesWriteNothing)
     for (DWORD action : {4u, 6u, 0u, 99u}) {
         send(action);
         ASSERT_NE(nullptr, pluginState.optionsControls) << action;
-        EXPECT_EQ(19, childCount());
+        EXPECT_EQ(20, childCount());
     }
     EXPECT_TRUE(setCalls().empty());
 }
@@ -128,6 +130,7 @@ TEST_F(OptionsPageTest, WindowsAreMadeFilledShownAndHidden)
 {
     host.texts[SettingKeys::httpHost] = L"http://example.org/pliki";
     host.integers[SettingKeys::autoClose] = 0;
+    host.integers[SettingKeys::copyLink] = 1;
     OptionsPageEvent e = event(OptionsPageShow);
     // The host's buffers beyond each text and its terminator stay as they were.
     std::wmemset(e.caption, L'#', 256);
@@ -155,6 +158,7 @@ TEST_F(OptionsPageTest, WindowsAreMadeFilledShownAndHidden)
     EXPECT_TRUE(GetWindowLongW(controls->windows[OptionsPageControls::PasswordEdit], GWL_STYLE) & ES_PASSWORD);
     EXPECT_EQ(BST_CHECKED, SendMessageW(controls->windows[OptionsPageControls::LinksOnlyShownCheck], BM_GETCHECK, 0, 0));
     EXPECT_EQ(BST_UNCHECKED, SendMessageW(controls->windows[OptionsPageControls::AutoCloseCheck], BM_GETCHECK, 0, 0));
+    EXPECT_EQ(BST_CHECKED, SendMessageW(controls->windows[OptionsPageControls::CopyLinkCheck], BM_GETCHECK, 0, 0));
     // Never saved: TLS when the server offers it, the first of three choices.
     HWND tls = controls->windows[OptionsPageControls::TlsList];
     EXPECT_EQ(3, SendMessageW(tls, CB_GETCOUNT, 0, 0));
@@ -191,6 +195,7 @@ TEST_F(OptionsPageTest, ClosedStoreStartsEmptyAndTickedAndSavesNothing)
     OptionsPageControls* controls = pluginState.optionsControls;
     EXPECT_EQ(0, GetWindowTextLengthW(controls->windows[OptionsPageControls::FtpHostEdit]));
     EXPECT_EQ(BST_CHECKED, SendMessageW(controls->windows[OptionsPageControls::AutoCloseCheck], BM_GETCHECK, 0, 0));
+    EXPECT_EQ(BST_UNCHECKED, SendMessageW(controls->windows[OptionsPageControls::CopyLinkCheck], BM_GETCHECK, 0, 0));
     send(OptionsPageSave);
     EXPECT_TRUE(host.calls().empty());
 }

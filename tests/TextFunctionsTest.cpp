@@ -1,10 +1,12 @@
-// The plug-in's pure text functions: links, sizes, times, listings, addresses.
+// The plug-in's pure text functions: links, sizes, times, listings, addresses,
+// the file dialog's answer.
 #include "ui/DeleteAllSummary.h"
 #include "jobs/FtpDelAllThread.h"
 #include "jobs/LinkText.h"
 #include "remote/NameEncoding.h"
 #include "remote/NameListing.h"
 #include "remote/ServerAddress.h"
+#include "ui/FileChoice.h"
 #include "ui/ProgressText.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +73,22 @@ TEST(UrlEncode, LinkGetsOneSeparator)
     EXPECT_EQ(L"http://h/f/a%20b", LinkText::linkFor(L"http://h/f", "a b"));
     EXPECT_EQ(L"http://h/f/a", LinkText::linkFor(L"http://h/f/", "a"));
     EXPECT_EQ(L"http://h/f\\a", LinkText::linkFor(L"http://h/f\\", "a"));
+}
+
+TEST(UrlEncode, SeveralLinksGoOneALineInOrder)
+{
+    EXPECT_EQ(L"http://h/b\r\nhttp://h/a", LinkText::linesFor(L"http://h", {"b", "a"}));
+    EXPECT_EQ(L"http://h/a", LinkText::linesFor(L"http://h", {"a"}));
+}
+
+TEST(FileChoice, OneFullPathOrTheFolderAndItsNames)
+{
+    typedef std::vector<std::wstring> Paths;
+    EXPECT_EQ(Paths{L"C:\\d\\a.txt"}, FileChoice::pathsOfChoice(L"C:\\d\\a.txt\0"));
+    EXPECT_EQ((Paths{L"C:\\d\\b.txt", L"C:\\d\\a.txt"}), FileChoice::pathsOfChoice(L"C:\\d\0b.txt\0a.txt\0"));
+    EXPECT_EQ((Paths{L"C:\\x", L"C:\\y"}), FileChoice::pathsOfChoice(L"C:\\\0x\0y\0"));
+    // Full paths typed into the name box come back whole, from any folder.
+    EXPECT_EQ((Paths{L"Z:\\p\\a", L"\\\\s\\q\\a"}), FileChoice::pathsOfChoice(L"C:\\d\0Z:\\p\\a\0\\\\s\\q\\a\0"));
 }
 
 TEST(FormatSize, BoundsAreStrict)

@@ -34,6 +34,20 @@ const wchar_t* title(const Poco::Exception& failure, Caption caption)
     return L"Vornix - IRuntimeException Error";
 }
 
+// The failure's text and title as a box of its own would show them.
+std::wstring describe(const std::exception_ptr& failure, const wchar_t*& caption)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Poco::Exception& e) {
+        caption = title(e, Caption::byKind);
+        return Texts::failure(e);
+    } catch (...) {
+        caption = L"Vornix - Unknown Error";
+        return Texts::unknownError;
+    }
+}
+
 void showUnknown(Caption caption)
 {
     MessageBoxW(nullptr, Texts::unknownError, caption == Caption::plain ? L"Vornix" : L"Vornix - Unknown Error",
@@ -57,6 +71,19 @@ void show(const std::exception_ptr& failure, Caption caption)
     } catch (...) {
         showUnknown(caption);
     }
+}
+
+void showFailedFiles(const std::vector<FailedFile>& files, size_t filesChosen)
+{
+    const wchar_t* caption = nullptr;
+    std::wstring text = Texts::filesNotSent(files.size(), filesChosen);
+    for (const FailedFile& file : files) {
+        const wchar_t* kind = nullptr;
+        text += L"\n" + file.path + L": " + describe(file.failure, kind);
+        if (!caption)
+            caption = kind;
+    }
+    MessageBoxW(nullptr, text.c_str(), caption ? caption : L"Vornix", MB_ICONERROR);
 }
 
 }

@@ -21,15 +21,14 @@ typedef OptionsPageControls Controls;
 const wchar_t* const editKeys[] = {SettingKeys::ftpHost, SettingKeys::username, SettingKeys::password,
                                    SettingKeys::dir, SettingKeys::httpHost, SettingKeys::keyFile};
 
-// Labels and edit boxes pair up, then the two check boxes and the lists:
+// Labels and edit boxes pair up, then the three check boxes and the lists:
 // the order in which the page sets fonts, shows, hides and destroys its windows.
 const int pairedOrder[] = {Controls::FtpHostLabel, Controls::FtpHostEdit, Controls::UsernameLabel,
                            Controls::UsernameEdit, Controls::PasswordLabel, Controls::PasswordEdit,
                            Controls::DirLabel, Controls::DirEdit, Controls::HttpHostLabel,
                            Controls::HttpHostEdit, Controls::LinksOnlyShownCheck, Controls::AutoCloseCheck,
-                           Controls::TlsLabel, Controls::TlsList, Controls::ProtocolLabel,
-                           Controls::ProtocolList, Controls::KeyFileLabel, Controls::KeyFileEdit,
-                           Controls::CheckPanel};
+                           Controls::CopyLinkCheck, Controls::TlsLabel, Controls::TlsList, Controls::ProtocolLabel,
+                           Controls::ProtocolList, Controls::KeyFileLabel, Controls::KeyFileEdit, Controls::CheckPanel};
 
 const int checkButtonId = 9;
 const UINT_PTR panelSubclassId = 1;
@@ -82,22 +81,23 @@ const ControlLayout controlLayouts[] = {
     {Controls::LinksOnlyShownCheck, L"BUTTON", L"Pokazuj linki w oknie rozmowy, ale ich nie wysyłaj", checkStyle, 0,
      264, 0, 18, 5},
     {Controls::AutoCloseCheck, L"BUTTON", L"Automatycznie zamykaj okno postępu po wysłaniu pliku", checkStyle,
-     0, 288, 0, 18, 5},
+     0, 284, 0, 18, 5},
+    {Controls::CopyLinkCheck, L"BUTTON", L"Kopiuj link do schowka", checkStyle, 0, 304, 0, 18, 5},
     {Controls::TlsLabel, L"STATIC", L"Szyfrowanie połączenia z serwerem FTP (nie dotyczy SFTP, które szyfruje zawsze):",
-     labelStyle, 0, 318, 0, 24, 0},
-    {Controls::TlsList, L"COMBOBOX", L"", listStyle, 0, 342, 0, 120, 6},
+     labelStyle, 0, 330, 0, 24, 0},
+    {Controls::TlsList, L"COMBOBOX", L"", listStyle, 0, 354, 0, 120, 6},
     // Created after the TLS list: the stand-in messenger fills the page's
     // values in the order of creation.
     {Controls::ProtocolLabel, L"STATIC", L"Protokół (bez portu w adresie: 21 dla FTP, 22 dla SFTP):", labelStyle, 0,
-     372, 0, 24, 0},
-    {Controls::ProtocolList, L"COMBOBOX", L"", listStyle, 0, 396, 0, 120, 7},
+     384, 0, 24, 0},
+    {Controls::ProtocolList, L"COMBOBOX", L"", listStyle, 0, 408, 0, 120, 7},
     {Controls::KeyFileLabel, L"STATIC",
      L"Plik klucza prywatnego SSH w formacie OpenSSH (pusty: logowanie hasłem; z kluczem „Hasło” to hasło klucza):",
-     labelStyle, 0, 426, 0, 24, 0},
-    {Controls::KeyFileEdit, L"EDIT", nullptr, editStyle, 0, 450, 0, 18, 8},
+     labelStyle, 0, 438, 0, 24, 0},
+    {Controls::KeyFileEdit, L"EDIT", nullptr, editStyle, 0, 462, 0, 18, 8},
     // A window of the page's own around the button: the host's page area
     // would not pass its click on.
-    {Controls::CheckPanel, L"STATIC", L"", labelStyle, 0, 480, 100, 24, 0},
+    {Controls::CheckPanel, L"STATIC", L"", labelStyle, 0, 492, 100, 24, 0},
 };
 
 // Writes the text and its terminator only: the rest of the buffer is the host's.
@@ -272,6 +272,8 @@ OptionsPageControls* OptionsPage::createControls(HWND parent, HINSTANCE module, 
         SendMessageW(controls->windows[slot], WM_SETFONT, font, TRUE);
     tickFromSetting(controls->windows[Controls::LinksOnlyShownCheck], SettingKeys::linksOnlyShown);
     tickFromSetting(controls->windows[Controls::AutoCloseCheck], SettingKeys::autoClose);
+    if (SettingsStore::readOptIn(SettingKeys::copyLink))
+        SendMessageW(controls->windows[Controls::CopyLinkCheck], BM_SETCHECK, BST_CHECKED, 0);
     fillList(controls->windows[Controls::TlsList], tlsChoices, static_cast<WPARAM>(FtpSettings::readTlsMode()));
     bool sftp = SettingsStore::readInt(SettingKeys::protocol).value == static_cast<int32_t>(Protocol::Sftp);
     fillList(controls->windows[Controls::ProtocolList], protocolChoices, sftp ? 1 : 0);
@@ -304,6 +306,7 @@ void OptionsPage::saveControls(OptionsPageControls* controls)
     }
     SettingsStore::writeInt(SettingKeys::linksOnlyShown, checkValue(controls->windows[Controls::LinksOnlyShownCheck]));
     SettingsStore::writeInt(SettingKeys::autoClose, checkValue(controls->windows[Controls::AutoCloseCheck]));
+    SettingsStore::writeInt(SettingKeys::copyLink, checkValue(controls->windows[Controls::CopyLinkCheck]));
     SettingsStore::writeInt(SettingKeys::tls, chosenIn(controls->windows[Controls::TlsList]));
     SettingsStore::writeInt(SettingKeys::protocol, chosenIn(controls->windows[Controls::ProtocolList]));
 }

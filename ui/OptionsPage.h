@@ -1,4 +1,4 @@
-// The plug-in's page in the host's options window: labelled edit boxes, two
+// The plug-in's page in the host's options window: labelled edit boxes, three
 // check boxes, a labelled drop-down list of the three TLS choices and one of
 // the protocols, and "Sprawdź", which checks the values in the boxes (saved
 // or not) and turns into "Anuluj" while the check runs.
@@ -16,7 +16,7 @@ struct OptionsPageControls {
     enum Slot {
         FtpHostEdit, UsernameEdit, PasswordEdit, DirEdit, HttpHostEdit, KeyFileEdit,
         FtpHostLabel, UsernameLabel, PasswordLabel, DirLabel, HttpHostLabel, KeyFileLabel,
-        LinksOnlyShownCheck, AutoCloseCheck, TlsLabel, TlsList, ProtocolLabel, ProtocolList,
+        LinksOnlyShownCheck, AutoCloseCheck, CopyLinkCheck, TlsLabel, TlsList, ProtocolLabel, ProtocolList,
         CheckPanel, Count
     };
     HWND windows[Count];

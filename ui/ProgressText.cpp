@@ -39,4 +39,11 @@ std::string formatStart(int64_t totalBytes)
     return "0B/" + std::to_string(totalBytes) + "B";
 }
 
+std::wstring caption(const std::wstring& remoteName, size_t number, size_t count)
+{
+    if (count == 1)
+        return remoteName;
+    return remoteName + L" (plik " + std::to_wstring(number) + L" z " + std::to_wstring(count) + L")";
+}
+
 }

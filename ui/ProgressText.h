@@ -1,6 +1,7 @@
 // The texts of the progress window: sizes, speeds and the time remaining.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,5 +16,9 @@ std::string formatRemaining(int64_t seconds);
 
 // "0B/52341B": the first progress text, before anything is sent.
 std::string formatStart(int64_t totalBytes);
+
+// The window's caption for file `number` of `count`: the name, and when more
+// than one file goes, which of them ("b.txt (plik 2 z 3)").
+std::wstring caption(const std::wstring& remoteName, size_t number, size_t count);
 
 }

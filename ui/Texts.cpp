@@ -15,6 +15,10 @@ const wchar_t* const deleteAllDone = L"Wszystkie pliki usunięto pomyślnie";
 const wchar_t* const uploadDone = L"Zakończono";
 const wchar_t* const pathTooLong = L"Nie można wysłać pliku: jego ścieżka jest dłuższa niż 32767 znaków.";
 const wchar_t* const unknownError = L"Uknown error occured";
+const wchar_t* const choiceTooLong =
+    L"Wybrano naraz zbyt wiele plików (ich nazwy są dłuższe niż 262143 znaki). Wybierz mniej plików.";
+const wchar_t* const clipboardUnavailable =
+    L"Nie można skopiować linku do schowka: schowek jest zajęty przez inny program. Link jest w oknie rozmowy.";
 
 namespace {
 
@@ -83,6 +87,11 @@ std::wstring failure(const Poco::Exception& failure)
     if (!failure.message().empty())
         text += L": " + TextConversion::readable(failure.message());
     return text;
+}
+
+std::wstring filesNotSent(size_t failed, size_t chosen)
+{
+    return L"Nie wysłano " + std::to_wstring(failed) + L" z " + std::to_wstring(chosen) + L" plików:";
 }
 
 }

@@ -6,6 +6,7 @@
 
 #include <Poco/Exception.h>
 
+#include <cstddef>
 #include <string>
 
 namespace Texts {
@@ -18,11 +19,17 @@ extern const wchar_t* const deleteAllQuestion;
 extern const wchar_t* const deleteAllDone;
 extern const wchar_t* const uploadDone;  // the progress window's last "time left"
 extern const wchar_t* const pathTooLong;
+extern const wchar_t* const choiceTooLong;
+extern const wchar_t* const clipboardUnavailable;
 extern const wchar_t* const unknownError;
 
 // The failure as the user reads it: the kind's name, then the problem worded
 // (when the code is one of Problem's) and the message, each after ": ".
 // Replies from a UTF-8 server may carry names in UTF-8.
 std::wstring failure(const Poco::Exception& failure);
+
+// The first line of the box that names the files of a send of several
+// (`chosen` is 2 or more) not sent: "Nie wysłano 2 z 5 plików:".
+std::wstring filesNotSent(size_t failed, size_t chosen);
 
 }

@@ -57,12 +57,38 @@ class PrivateWine:
                 shutil.copy2(path, path + ".copy")
                 os.replace(path + ".copy", path)
 
-    def env(self):
-        return dict(os.environ, WINEPREFIX=self.prefix)
+        self.xvfb = None
 
-    def close(self):
+    def env(self):
+        extra = {"DISPLAY": self.display} if self.xvfb else {}
+        return dict(os.environ, WINEPREFIX=self.prefix, **extra)
+
+    def keep_desktop(self):
+        """From now on one X server and one wineserver outlive each run of
+        the messenger, as a user's desktop does: what one run puts on the
+        clipboard, the next one reads."""
+        if self.xvfb:
+            return
+        self.leave_desktop()  # the wineserver of a run before still lingers
+        read, write = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten",
+                                      "tcp"], pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as f:
+            self.display = ":" + f.readline().strip()
+        subprocess.run(["wineserver", "-p"], env=self.env(), check=True)
+
+    def leave_desktop(self):
+        """Each run on an X server of its own again, after the wineserver ends."""
         subprocess.run(["wineserver", "-k"], env=self.env(), stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], env=self.env(), stderr=subprocess.DEVNULL)
+        if self.xvfb:
+            self.xvfb.terminate()
+            self.xvfb.wait(10)
+            self.xvfb = None
+
+    def close(self):
+        self.leave_desktop()
         shutil.rmtree(self.dir, ignore_errors=True)
 
 
@@ -514,6 +540,11 @@ class EndToEndTest(unittest.TestCase):
         for server in self.servers:
             server.stop()
         shutil.rmtree(self.workdir, ignore_errors=True)
+
+    def keep_desktop(self):
+        """One X server and wineserver for the rest of this test's runs."""
+        self.wine.keep_desktop()
+        self.addCleanup(self.wine.leave_desktop)
 
     def start_server(self, *options):
         server = FtpServer(self.workdir, *options)

@@ -4,8 +4,8 @@ import os
 
 import harness
 
-FRESH = ["ftpHost=", "username=", "password=", "dir=", "httpHost=", "keyFile=", "sendLink=1", "autoClose=1", "tls=0",
-         "protocol=0"]
+FRESH = ["ftpHost=", "username=", "password=", "dir=", "httpHost=", "keyFile=", "sendLink=1", "autoClose=1", "copyLink=0",
+         "tls=0", "protocol=0"]
 
 
 class OptionsTest(harness.EndToEndTest):
@@ -17,18 +17,18 @@ class OptionsTest(harness.EndToEndTest):
     def config_file(self):
         return os.path.join(self.host.profile, "Vornix.cfg")
 
-    def test_fresh_profile_shows_empty_texts_and_both_switches_on_and_writes_nothing(self):
+    def test_fresh_profile_shows_empty_texts_and_the_switches_at_their_defaults_and_writes_nothing(self):
         self.assertEqual(FRESH, self.values())
         self.assertFalse(os.path.exists(self.config_file()), os.listdir(self.host.profile))
 
     def test_typed_values_survive_a_restart(self):
         self.host.configure(ftpHost="ftp.example.org:2121", username="jan", password="zażółć gęślą",
-                            dir="pub/pliki", httpHost="http://example.org/pliki/", sendLink=0, autoClose=0, tls=1,
-                            protocol=1, keyFile="C:\\klucze\\id_ed25519")
+                            dir="pub/pliki", httpHost="http://example.org/pliki/", sendLink=0, autoClose=0, copyLink=1,
+                            tls=1, protocol=1, keyFile="C:\\klucze\\id_ed25519")
         self.assertTrue(os.path.exists(self.config_file()))
         self.assertEqual(["ftpHost=ftp.example.org:2121", "username=jan", "password=zażółć gęślą",
                           "dir=pub/pliki", "httpHost=http://example.org/pliki/", "keyFile=C:\\klucze\\id_ed25519",
-                          "sendLink=0", "autoClose=0", "tls=1", "protocol=1"], self.values())
+                          "sendLink=0", "autoClose=0", "copyLink=1", "tls=1", "protocol=1"], self.values())
 
     def test_saving_without_changes_writes_the_defaults(self):
         self.host.configure(dir="")

@@ -182,17 +182,50 @@ class ServerTest(MatrixTest):
         self.assertEqual(['message box "Vornix - FTP Error": FTP Exception: Katalog na serwerze zawiera znaki spoza '
                           'strony kodowej systemu, a serwer FTP nie obsługuje UTF-8'], result.starting("message box"))
 
+    def test_several_files_go_in_order_with_one_link_a_line_and_one_box_for_the_unreadable(self):
+        server = self.start_ftp(KIND)
+        self.keep_desktop()
+        self.host.configure(**dict(SERVER, copyLink=1))
+        # Wine does not make reads honour another program's byte-range lock,
+        # so a file whose every read fails (EIO) stands in for it.
+        unreadable = os.path.join(self.workdir, "local", "mem")
+        chosen = [self.local_file("a.txt", b"first"), unreadable, self.local_file("inny/a.txt", b"second")]
+        os.symlink("/proc/self/mem", unreadable)
+        before = int(time.time())
+        result = self.host.run(*[word for path in chosen for word in ("--file", path)], "send")
+        self.assertEqual(b"first", server.read("a.txt"))
+        clash = [name for name in server.files() if name.endswith("_a.txt")]
+        self.assertEqual(1, len(clash), result)
+        self.assertEqual(sorted(["a.txt"] + clash), server.files())
+        self.assertTrue(before <= int(clash[0].split("_")[0]) <= int(time.time()) + 1, clash)
+        self.assertEqual(b"second", server.read(clash[0]))
+        message = "http://127.0.0.1/pliki/a.txt\\r\\nhttp://127.0.0.1/pliki/%s" % clash[0].replace("_", "%5F")
+        self.assertEqual(["shown XY/1/alice: " + message], result.starting("shown"))
+        self.assertEqual(['message box "Vornix - I/O Error": Nie wysłano 1 z 3 plików:\\n%s: '
+                          'I/O error: Nie można odczytać pliku do końca' % harness.windows_path(unreadable)],
+                         result.starting("message box"))
+        windows = result.starting("window")
+        self.assertEqual(1, len(windows), result)
+        self.assertTrue(windows[0].startswith('window "%s (plik 3 z 3)" closed: ' % clash[0]), windows)
+        self.assertTrue(windows[0].endswith(" | Zakończono"), windows)
+        self.assertEqual(["clipboard: " + message], self.host.run("clipboard").starting("clipboard"))
+
     def test_abort_deletes_the_partial_file_and_leaves_the_window(self):
         # Enough data that the socket buffers fill and the bar follows the server.
         server = self.start_ftp(KIND, throttle=1000000)
-        path, result = self.upload("big.bin", os.urandom(40000000), "--abort-at", "8000000")
-        self.assertEqual(0, result.code, result)
-        self.assertEqual([], server.files(), result)
-        self.assertEqual([], result.starting(("shown", "sent", "message box")))
-        windows = result.starting("window")
-        self.assertEqual(1, len(windows), result)
-        self.assertTrue(windows[0].startswith('window "big.bin" open: '), windows)
-        self.assertNotIn("Zakończono", windows[0])
+        big = harness.windows_path(self.local_file("big.bin", os.urandom(40000000)))
+        first = ["--file", harness.windows_path(self.local_file("a.txt", b"first"))]
+        self.host.configure(**SERVER)
+        # Alone, or after a file that is stored, whose link still goes.
+        for before, caption, shown in (([], "big.bin", []), (first, "big.bin (plik 2 z 2)", [b"first"])):
+            result = self.host.run(*before, "--file", big, "--abort-at", "8000000", "send")
+            self.assertEqual(["a.txt"] if shown else [], server.files(), result)
+            self.assertEqual([], result.starting("message box"))
+            self.assertLinksServe(result, *shown)
+            windows = result.starting("window")
+            self.assertEqual(1, len(windows), result)
+            self.assertTrue(windows[0].startswith('window "%s" open: ' % caption), windows)
+            self.assertNotIn("Zakończono", windows[0])
 
     def test_refused_login(self):
         self.start_ftp(KIND)

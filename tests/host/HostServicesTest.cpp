@@ -387,17 +387,24 @@ TEST(CommandLineTest, ReadsOptionsAndRefusesWhatItDoesNotKnow)
     EXPECT_EQ(-2, given.contacts[0].netId);
     EXPECT_EQ(L"x/y", given.contacts[0].id);
     EXPECT_EQ(L"GG/-2/PFMessageSend", given.contacts[0].sendFunction());
-    EXPECT_TRUE(given.haveFile);
-    EXPECT_EQ(L"Z:\\tmp\\f", given.file);
+    EXPECT_EQ(std::vector<std::wstring>{L"Z:\\tmp\\f"}, given.fileDialogEntries());
     EXPECT_TRUE(given.answerYes);
     EXPECT_EQ(4096, given.abortAt);
     EXPECT_EQ(5u, given.timeoutSeconds);
     EXPECT_EQ((std::vector<std::wstring>{L"password=a=b", L"sendLink=0"}), given.commandArguments);
 
+    // Several files: their folder, then one multiple choice, typed as a person types it.
+    CommandLine several({L"--file", L"/tmp/ab/c", L"--file", L"/tmp/a b", L"--file", L"/tmp/ab/d/e", L"clipboard"},
+                        L"C:\\host");
+    EXPECT_EQ((std::vector<std::wstring>{L"Z:\\tmp\\", L"\"ab\\c\" \"a b\" \"ab\\d\\e\""}),
+              several.fileDialogEntries());
+
     const std::vector<std::vector<std::wstring>> wrong = {{}, {L"fly"}, {L"--bogus", L"1", L"send"},
         {L"send", L"--file"}, {L"--answer", L"maybe", L"send"}, {L"--abort-at", L"-1", L"send"},
         {L"--timeout", L"0", L"send"}, {L"--contact", L"XY/one/a", L"send"}, {L"--contact", L"XY/1/", L"send"},
-        {L"info", L"extra"}, {L"options", L"port=21"}, {L"options", L"sendLink=2"}};
+        {L"info", L"extra"}, {L"options", L"port=21"}, {L"options", L"sendLink=2"}, {L"options", L"copyLink=2"},
+        {L"--file", L"C:\\a", L"--file", L"D:\\a", L"send"},
+        {L"clipboard", L"extra"}};
     for (const auto& arguments : wrong)
         EXPECT_THROW(CommandLine(arguments, L"C:\\host"), CommandLine::UsageError) << arguments.size();
 }

@@ -15,9 +15,10 @@ namespace {
 
 const wchar_t mainWindowClass[] = L"{B993D471-D465-43F2-BBA5-DEEA18A1789E}";
 const wchar_t pageId[] = L"{6F1C2B1E-3A4D-4E5F-8A9B-0C1D2E3F4A5B}";
-// The page has the plug-in's shape: six edit boxes, two check boxes, two lists.
+// The page has the plug-in's shape: six edit boxes, three check boxes, two lists.
 const wchar_t* const textKeys[] = {L"opt0", L"opt1", L"opt2", L"opt3", L"opt4", L"opt5"};
-const wchar_t* const checkKeys[] = {L"chk0", L"chk1"};
+const wchar_t* const checkKeys[] = {L"chk0", L"chk1", L"chk2"};
+const int checks = 3;
 const wchar_t* const listKeys[] = {L"list0", L"list1"};
 const int edits = 6;
 
@@ -30,7 +31,7 @@ HMODULE module;
 HostHandle settings;
 HostHandle rebuildHook;
 HostHandle sendFileFunction;
-HWND pageControls[10];
+HWND pageControls[11];
 
 void say(const wchar_t* format, ...)
 {
@@ -307,7 +308,7 @@ void createPage(const OptionsPageEvent& event)
         pageControls[i] = CreateWindowExW(0, L"EDIT", text, WS_CHILD | WS_VISIBLE | WS_BORDER | (i == 2 ? ES_PASSWORD : 0),
             event.x, event.y + 24 * i, 200, 20, event.parent, nullptr, module, nullptr);
     }
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < checks; ++i) {
         INT32 checked = 1;
         readInt(checkKeys[i], &checked);
         pageControls[edits + i] = CreateWindowExW(0, L"BUTTON", L"pole", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX,
@@ -317,9 +318,9 @@ void createPage(const OptionsPageEvent& event)
     for (int i = 0; i < 2; ++i) {
         INT32 chosen = 0;
         readInt(listKeys[i], &chosen);
-        HWND& list = pageControls[edits + 2 + i];
+        HWND& list = pageControls[edits + checks + i];
         list = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, event.x,
-            event.y + 200 + 30 * i, 200, 100, event.parent, nullptr, module, nullptr);
+            event.y + 230 + 30 * i, 200, 100, event.parent, nullptr, module, nullptr);
         for (const wchar_t* choice : {L"jeden", L"dwa", L"trzy"})
             SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
         SendMessageW(list, CB_SETCURSEL, chosen, 0);
@@ -333,10 +334,10 @@ void savePage()
         GetWindowTextW(pageControls[i], text, 4096);
         writeText(textKeys[i], text);
     }
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < checks; ++i)
         writeInt(checkKeys[i], SendMessageW(pageControls[edits + i], BM_GETCHECK, 0, 0) == BST_CHECKED);
-        writeInt(listKeys[i], INT32(SendMessageW(pageControls[edits + 2 + i], CB_GETCURSEL, 0, 0)));
-    }
+    for (int i = 0; i < 2; ++i)
+        writeInt(listKeys[i], INT32(SendMessageW(pageControls[edits + checks + i], CB_GETCURSEL, 0, 0)));
     call(L"WTW/Settings/Write", settings);
 }
 
