@@ -64,6 +64,27 @@ class CheckTest(harness.EndToEndTest):
         self.assertIn("553", box)
         self.assertEqual([], server.files())
 
+    # A web address that redirects (here every path to the same name in the
+    # served folder) is followed, as a browser follows it.
+    def test_redirected_link_is_followed(self):
+        server = self.start_server()
+        self.serve_web(server)
+
+        class Redirect(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                self.send_response(301)
+                self.send_header("Location", "http://127.0.0.1/pliki/" + self.path.rsplit("/", 1)[1])
+                self.end_headers()
+
+        web = http.server.ThreadingHTTPServer(("127.0.0.1", 8080), Redirect)
+        threading.Thread(target=web.serve_forever, daemon=True).start()
+        try:
+            self.assertSteps(self.check(httpHost="http://127.0.0.1:8080/stary/adres"), None)
+        finally:
+            web.shutdown()
+            web.server_close()
+        self.assertEqual([], server.files())
+
     # An HTTPS web address is fetched as a contact's browser would: refused
     # while Windows does not trust the certificate's issuer, then fetched.
     def test_https_link_is_checked_against_windows_roots(self):
