@@ -100,7 +100,8 @@ void startUpload()
 {
     SendFileRequest request = {};
     request.path = probe.path.c_str();
-    request.contactId = 1;
+    // The host's contact id is a wide string, which the job copies.
+    request.contactId = reinterpret_cast<UINT_PTR>(L"1");
     request.netClass = L"XY";
     request.netId = 1;
     probe.uploadStart = Bench::seconds();
