@@ -1,6 +1,7 @@
 // The in-memory host of the benchmark programs (the unit tests' recording
-// host) configured for one FTP server, and message boxes answered at once:
-// a job's box would otherwise hold its thread, and the benchmark, forever.
+// host) configured for one FTP or SFTP server, and message boxes answered at
+// once: a job's box would otherwise hold its thread, and the benchmark,
+// forever.
 #pragma once
 
 #include "bench/BenchClock.h"
@@ -25,6 +26,14 @@ inline void configure(RecordingHost& host, const char* server, const char* user,
     host.integers[SettingKeys::linksOnlyShown] = 1;  // no network function needed
     host.integers[SettingKeys::autoClose] = 1;
     host.integers[SettingKeys::tls] = static_cast<int>(TlsMode::Off);
+}
+
+// SFTP to server's port 22, with hostKey ("ssh-ed25519 SHA256:...") trusted
+// as the user's answer to the first-use question would.
+inline void useSftp(RecordingHost& host, const char* server, const char* hostKey)
+{
+    host.integers[SettingKeys::protocol] = static_cast<int>(Protocol::Sftp);
+    host.texts[std::wstring(SettingKeys::hostKeyPrefix) + widen(server) + L":22"] = widen(hostKey);
 }
 
 // For programs that link the jobs directly: the host as pluginLoad would set it.

@@ -39,12 +39,6 @@ void requireTls(RecordingHost& host, const char* server, const char* pin)
     host.texts[CertificateTrust::pinKey(address)] = Bench::widen(pin);
 }
 
-void useSftp(RecordingHost& host, const char* server, const char* hostKey)
-{
-    host.integers[SettingKeys::protocol] = static_cast<int>(Protocol::Sftp);
-    host.texts[std::wstring(SettingKeys::hostKeyPrefix) + Bench::widen(server) + L":22"] = Bench::widen(hostKey);
-}
-
 // The recording host's callFunction, noting when the run first reads a
 // setting and when it shows the link: where a short upload's time goes.
 INT_PTR(__cdecl* recordingCall)(const wchar_t*, WPARAM, LPARAM) = nullptr;
@@ -81,7 +75,7 @@ int main(int argc, char** argv)
     RecordingHost host;
     Bench::configure(host, argv[1], argv[2], argv[3], argv[4]);
     if (argc > 6 && std::strchr(argv[6], ' '))
-        useSftp(host, argv[1], argv[6]);
+        Bench::useSftp(host, argv[1], argv[6]);
     else if (argc > 6)
         requireTls(host, argv[1], argv[6]);
     Bench::BoxAnswers boxes;

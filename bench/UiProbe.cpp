@@ -13,7 +13,10 @@
 // jitter) and from the start of the upload until the job's thread has ended,
 // its progress window has closed, and the queue has drained.
 //
-// Usage: bench_ui_probe PLUGIN FILE HOST USER PASSWORD DIR [PERIOD_MS] [TIMEOUT_S]
+// Usage: bench_ui_probe PLUGIN FILE HOST USER PASSWORD DIR [PERIOD_MS] [TIMEOUT_S] [HOSTKEY]
+// With HOSTKEY (an SSH host key as the plug-in keeps it, "ssh-ed25519
+// SHA256:...") the upload goes over SFTP to HOST's port 22, with that key
+// trusted, as in bench_job_upload.
 // Prints key=value lines: post_* (queue waits of the posted probes) and
 // timer_* (lateness of the ticks), each as _p50, _p99, _max, _count in ms;
 // idle_post_max, idle_timer_max (the second before); post_worst_at and
@@ -100,7 +103,8 @@ void startUpload()
 {
     SendFileRequest request = {};
     request.path = probe.path.c_str();
-    request.contactId = 1;
+    // The host's contact id is a wide string, which the job copies.
+    request.contactId = reinterpret_cast<UINT_PTR>(L"1");
     request.netClass = L"XY";
     request.netId = 1;
     probe.uploadStart = Bench::seconds();
@@ -299,7 +303,8 @@ void printSpread(const char* prefix, const Spread& s)
 int main(int argc, char** argv)
 {
     if (argc < 7) {
-        std::fprintf(stderr, "usage: %s PLUGIN FILE HOST USER PASSWORD DIR [PERIOD_MS] [TIMEOUT_S]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s PLUGIN FILE HOST USER PASSWORD DIR [PERIOD_MS] [TIMEOUT_S] [HOSTKEY]\n",
+                     argv[0]);
         return 2;
     }
     probe.period = argc > 7 ? static_cast<DWORD>(std::atoi(argv[7])) : 10;
@@ -317,6 +322,8 @@ int main(int argc, char** argv)
     probe.window = createMainWindow();
     RecordingHost host;
     Bench::configure(host, argv[3], argv[4], argv[5], argv[6]);
+    if (argc > 9)
+        Bench::useSftp(host, argv[3], argv[9]);
     recordingCall = host.table.callFunction;
     host.table.callFunction = callFunction;
 
