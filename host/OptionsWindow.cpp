@@ -8,7 +8,8 @@ const wchar_t windowClass[] = L"VornixHostOptions";
 const wchar_t areaClass[] = L"VornixHostOptionsPage";
 const int listId = 100;
 const size_t none = size_t(-1);
-const RECT areaRect = {170, 40, 630, 380};
+// Tall enough for the plug-in's whole page, "Sprawdź" at its foot included.
+const RECT areaRect = {170, 40, 630, 560};
 
 void registerClasses(HINSTANCE instance, WNDPROC windowProc)
 {
@@ -52,7 +53,7 @@ OptionsWindow::~OptionsWindow()
 
 void OptionsWindow::open(size_t page)
 {
-    RECT frame = {0, 0, 640, 420};
+    RECT frame = {0, 0, 640, 600};
     AdjustWindowRectEx(&frame, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, FALSE, 0);
     window = CreateWindowExW(WS_EX_CONTROLPARENT, windowClass, L"Ustawienia", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
         CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance, this);
@@ -134,7 +135,7 @@ LRESULT OptionsWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 
 void OptionsWindow::createChildren()
 {
-    list = child(window, L"LISTBOX", L"", WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY, 10, 10, 150, 370, listId);
+    list = child(window, L"LISTBOX", L"", WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY, 10, 10, 150, 550, listId);
     for (const OptionsService::Page& page : pages)
         SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(page.caption.c_str()));
     description = child(window, L"STATIC", L"", SS_LEFT, areaRect.left, 10, areaRect.right - areaRect.left, 24, 0);
@@ -142,8 +143,8 @@ void OptionsWindow::createChildren()
         area = CreateWindowExW(WS_EX_CONTROLPARENT, areaClass, L"", WS_CHILD | WS_CLIPCHILDREN, areaRect.left,
             areaRect.top, areaRect.right - areaRect.left, areaRect.bottom - areaRect.top, window, nullptr, instance, nullptr);
     }
-    child(window, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 450, 386, 85, 26, IDOK);
-    child(window, L"BUTTON", L"Anuluj", BS_PUSHBUTTON | WS_TABSTOP, 545, 386, 85, 26, IDCANCEL);
+    child(window, L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 450, 566, 85, 26, IDOK);
+    child(window, L"BUTTON", L"Anuluj", BS_PUSHBUTTON | WS_TABSTOP, 545, 566, 85, 26, IDCANCEL);
 }
 
 void OptionsWindow::tellPage(size_t page, DWORD action)
