@@ -33,7 +33,7 @@ Response getOnce(const Poco::URI& uri, size_t maxBytes)
     } else if (uri.getScheme() == "http") {
         session = std::make_unique<Poco::Net::HTTPClientSession>(uri.getHost(), uri.getPort());
     } else {
-        throw Poco::SyntaxException("not an http or https address", uri.toString());
+        throw Poco::SyntaxException(uri.toString(), Problem::linkNotWeb);
     }
     session->setTimeout(Timeouts::session, Timeouts::session, Timeouts::session);
     Poco::Net::HTTPRequest request(Poco::Net::HTTPRequest::HTTP_GET, uri.getPathAndQuery(),

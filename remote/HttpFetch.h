@@ -18,8 +18,8 @@ struct Response {
 // Throws Poco::Net::NetException (or a TimeoutException) when the web server
 // cannot be reached or breaks off; CertificateValidationException with
 // Problem::linkCertificateUntrusted and OpenSSL's reason when an HTTPS
-// server's certificate would not be trusted; SyntaxException for an address
-// that is no http or https address.
+// server's certificate would not be trusted; SyntaxException (with
+// Problem::linkNotWeb) for an address that is no http or https address.
 Response get(const std::string& url, size_t maxBytes);
 
 }

@@ -23,6 +23,7 @@ enum Code : int {
     certificateRefused,
     hostKeyRefused,
     linkCertificateUntrusted,  // message: OpenSSL's reason
+    linkNotWeb,                // message: the link
     // SFTP key files
     keyFileUnreadable,  // message: the path, in UTF-8
     keyFilePutty,

@@ -51,6 +51,8 @@ const wchar_t* problemText(int code)
         return L"Klucz hosta serwera odrzucony, nic nie wysłano";
     case Problem::linkCertificateUntrusted:
         return L"Przeglądarka kontaktu nie zaufa certyfikatowi serwera WWW";
+    case Problem::linkNotWeb:
+        return L"Link nie jest adresem http:// ani https://";
     case Problem::keyFileUnreadable:
         return L"Nie można odczytać pliku klucza prywatnego";
     case Problem::keyFilePutty:

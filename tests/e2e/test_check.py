@@ -57,6 +57,14 @@ class CheckTest(harness.EndToEndTest):
         self.assertSteps(self.check(dir="nie-ma"), "Katalog na serwerze")
         self.assertSteps(self.check(ftpHost=""), "Połączenie z serwerem")
 
+        # A web address a browser would not fetch, or none: the probe goes
+        # all the same, and the box says what is wrong with the link.
+        box = self.assertSteps(self.check(httpHost="ftp://127.0.0.1/pliki"), "Pobranie przez link")
+        self.assertIn("Link nie jest adresem http:// ani https://: ftp://127.0.0.1/pliki/.vornix.test.", box)
+        box = self.assertSteps(self.check(httpHost=""), "Pobranie przez link")
+        self.assertIn("Pole z linkiem jest puste", box)
+        self.assertEqual([], server.files())
+
     def test_refused_store(self):
         server = self.start_server("--refuse", "STOR=553")
         self.serve_web(server)
