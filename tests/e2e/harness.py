@@ -5,6 +5,7 @@ port 21 on 127.0.0.1 is private to it, with a Wine prefix of its own: Wine
 makes sockets inside the wineserver, which must therefore start inside the
 same namespace.
 """
+import fcntl
 import grp
 import os
 import pwd
@@ -66,30 +67,52 @@ class PrivateWine:
     def keep_desktop(self):
         """From now on one X server and one wineserver outlive each run of
         the messenger, as a user's desktop does: what one run puts on the
-        clipboard, the next one reads."""
+        clipboard, the next one reads. A wineserver left to linger after
+        each run could be shutting down just as the next run connects."""
         if self.xvfb:
             return
         self.leave_desktop()  # the wineserver of a run before still lingers
+        self.display_claim, number = claim_display()
         read, write = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten",
-                                      "tcp"], pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.xvfb = subprocess.Popen(["Xvfb", ":%d" % number, "-displayfd", str(write), "-screen", "0", "1280x1024x24",
+                                      "-nolisten", "tcp"], pass_fds=(write,), stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
         os.close(write)
         with os.fdopen(read) as f:
             self.display = ":" + f.readline().strip()
         subprocess.run(["wineserver", "-p"], env=self.env(), check=True)
 
     def leave_desktop(self):
-        """Each run on an X server of its own again, after the wineserver ends."""
+        """Ends the wineserver, then the X server."""
         subprocess.run(["wineserver", "-k"], env=self.env(), stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], env=self.env(), stderr=subprocess.DEVNULL)
         if self.xvfb:
             self.xvfb.terminate()
             self.xvfb.wait(10)
             self.xvfb = None
+            self.display_claim.close()
 
     def close(self):
         self.leave_desktop()
         shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def claim_display():
+    """A display number no other test program uses: each program's network
+    namespace has its own abstract sockets, so X servers started in two of
+    them would both take the first number, and share its socket file and
+    lock in /tmp. The claim holds while its file stays open."""
+    for number in range(500, 1000):
+        claim = open("/tmp/vornix-display-%d.lock" % number, "w")
+        try:
+            fcntl.flock(claim, fcntl.LOCK_EX | fcntl.LOCK_NB)
+        except BlockingIOError:
+            claim.close()
+            continue
+        if not os.path.exists("/tmp/.X%d-lock" % number):
+            return claim, number
+        claim.close()
+    raise RuntimeError("no free X display")
 
 
 def windows_path(path):
@@ -520,11 +543,12 @@ def wait_for_port(port, seconds=10):
 
 
 class EndToEndTest(unittest.TestCase):
-    """One private Wine prefix per test class; a fresh folder per test."""
+    """One private Wine prefix and desktop per test class; a fresh folder per test."""
 
     @classmethod
     def setUpClass(cls):
         cls.wine = PrivateWine()
+        cls.wine.keep_desktop()
 
     @classmethod
     def tearDownClass(cls):
@@ -540,11 +564,6 @@ class EndToEndTest(unittest.TestCase):
         for server in self.servers:
             server.stop()
         shutil.rmtree(self.workdir, ignore_errors=True)
-
-    def keep_desktop(self):
-        """One X server and wineserver for the rest of this test's runs."""
-        self.wine.keep_desktop()
-        self.addCleanup(self.wine.leave_desktop)
 
     def start_server(self, *options):
         server = FtpServer(self.workdir, *options)

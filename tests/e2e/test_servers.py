@@ -184,7 +184,6 @@ class ServerTest(MatrixTest):
 
     def test_several_files_go_in_order_with_one_link_a_line_and_one_box_for_the_unreadable(self):
         server = self.start_ftp(KIND)
-        self.keep_desktop()
         self.host.configure(**dict(SERVER, copyLink=1))
         # Wine does not make reads honour another program's byte-range lock,
         # so a file whose every read fails (EIO) stands in for it.
