@@ -105,7 +105,7 @@ int main(int argc, char** argv)
 
     firstCall = 0;
     double start = Bench::seconds();
-    auto job = new Vornix::FtpSendThread(&host.table, &contact, GetModuleHandleW(nullptr), path.c_str());
+    auto job = new Vornix::FtpSendThread(&host.table, &contact, GetModuleHandleW(nullptr), {path});
     HANDLE thread = job->getHandle();
     if (!thread || WaitForSingleObject(thread, 1800 * 1000) != WAIT_OBJECT_0) {
         Bench::result("error", "the job did not start or did not end");

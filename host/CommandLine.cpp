@@ -54,8 +54,9 @@ const wchar_t* CommandLine::usage()
 {
     return L"usage: vornix-host.exe [options] command\n"
            L"options: --plugin PATH  --profile DIR  --contact CLASS/NUMBER/ID (repeatable)\n"
-           L"         --file PATH (repeatable)  --answer yes|no  --abort-at BYTES  --timeout SECONDS\n"
-           L"         --unload-after SECONDS  --runs N  --forget-contact  --cancel-check-after MS\n"
+           L"         --file PATH (repeatable)  --answer yes|no  --abort-at BYTES  --abort-on TEXT\n"
+           L"         --timeout SECONDS  --unload-after SECONDS  --runs N  --forget-contact\n"
+           L"         --cancel-check-after MS\n"
            L"commands: info | options [KEY=VALUE...] | check [KEY=VALUE...] | send | send-as-plugin [PATH...] |\n"
            L"          clean | clipboard | gui";
 }
@@ -86,7 +87,7 @@ size_t CommandLine::commonFolderLength(const std::vector<std::wstring>& paths)
 size_t CommandLine::option(const std::vector<std::wstring>& arguments, size_t index)
 {
     static const std::vector<std::wstring> names = {
-        L"--plugin", L"--profile", L"--contact", L"--file", L"--answer", L"--abort-at", L"--timeout",
+        L"--plugin", L"--profile", L"--contact", L"--file", L"--answer", L"--abort-at", L"--abort-on", L"--timeout",
         L"--unload-after", L"--runs", L"--cancel-check-after"};
     const std::wstring& name = arguments[index];
     if (name == L"--forget-contact") {
@@ -114,6 +115,8 @@ size_t CommandLine::option(const std::vector<std::wstring>& arguments, size_t in
         answerYes = value == L"yes";
     } else if (name == L"--abort-at") {
         abortAt = number(name, value, 0, 0x7FFFFFFF);
+    } else if (name == L"--abort-on") {
+        abortOn = value;
     } else if (name == L"--runs") {
         runs = DWORD(number(name, value, 1, 100));
     } else if (name == L"--cancel-check-after") {

@@ -36,6 +36,7 @@ public:
     std::vector<std::wstring> files;
     bool answerYes;
     LONGLONG abortAt;  // negative: never
+    std::wstring abortOn;  // empty: never
     DWORD timeoutSeconds;
     DWORD unloadAfterSeconds;  // 0: wait until the plug-in is idle; else quit then, as a user closing the messenger
     DWORD runs;                // load, command, unload and free the plug-in this many times in one process

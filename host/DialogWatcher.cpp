@@ -161,15 +161,36 @@ void DialogWatcher::answerFileDialog(HWND dialog)
 void DialogWatcher::pressAbort(HWND dialog)
 {
     HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
-    if (answers.abortAt < 0 || !bar || !GetDlgItem(dialog, IDC_ABORT_BUTTON) || aborted.count(dialog))
+    if (!bar || !GetDlgItem(dialog, IDC_ABORT_BUTTON) || aborted.count(dialog))
         return;
-    DWORD_PTR position = 0;
-    if (!SendMessageTimeoutW(bar, PBM_GETPOS, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, 500, &position))
-        return;
-    if (static_cast<int>(position) >= answers.abortAt) {
+    if (barReached(bar) || showsText(dialog, answers.abortOn)) {
         aborted.insert(dialog);
         click(dialog, IDC_ABORT_BUTTON);
     }
+}
+
+bool DialogWatcher::barReached(HWND bar) const
+{
+    DWORD_PTR position = 0;
+    return answers.abortAt >= 0 &&
+           SendMessageTimeoutW(bar, PBM_GETPOS, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, 500, &position) &&
+           static_cast<LONGLONG>(position) >= answers.abortAt;
+}
+
+// Whether a child of `dialog` reads a text that holds `text`.
+bool DialogWatcher::showsText(HWND dialog, const std::wstring& text)
+{
+    if (text.empty())
+        return false;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t buffer[512] = {};
+        DWORD_PTR length = 0;
+        if (SendMessageTimeoutW(child, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer),
+                                SMTO_BLOCK | SMTO_ABORTIFHUNG, 500, &length) &&
+            std::wstring(buffer).find(text) != std::wstring::npos)
+            return true;
+    }
+    return false;
 }
 
 // The plug-in or a dialog hangs: end at once, whatever thread is stuck where.

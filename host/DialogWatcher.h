@@ -27,6 +27,7 @@ public:
         std::vector<std::wstring> fileEntries;  // typed in turn, each with OK; none: cancel
         bool yes;
         LONGLONG abortAt;  // negative: never press "Przerwij"
+        std::wstring abortOn;  // press it once a text of the window holds this; empty: never
         DWORD timeoutSeconds;
     };
 
@@ -48,6 +49,8 @@ private:
     void answerMessageBox(HWND dialog);
     void answerFileDialog(HWND dialog);
     void pressAbort(HWND dialog);
+    bool barReached(HWND bar) const;
+    static bool showsText(HWND dialog, const std::wstring& text);
     void giveUp();
     static std::vector<HWND> visibleDialogs();
 

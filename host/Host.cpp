@@ -83,7 +83,7 @@ bool Host::loadPlugin()
         conversations.setListener([this](const ConversationService::Message& message) { mainWindow.post(message); });
     } else {
         DialogWatcher::Answers answers = {commandLine.fileDialogEntries(), commandLine.answerYes,
-            commandLine.abortAt, commandLine.timeoutSeconds};
+            commandLine.abortAt, commandLine.abortOn, commandLine.timeoutSeconds};
         watcher = std::make_unique<DialogWatcher>(transcript, plugin.module(), answers);
         watcher->start();
     }

@@ -102,7 +102,7 @@ DWORD FtpSendThread::threadMain()
 
 void FtpSendThread::run()
 {
-    FtpSettings settings = FtpSettings::read();
+    settings = FtpSettings::read();
     std::vector<size_t> sendable = filesWithSendableNames();
     if (sendable.empty())
         return;
@@ -111,7 +111,7 @@ void FtpSendThread::run()
         if (mustGiveUp())
             break;
         try {
-            sendFile(*folder, index);
+            sendFile(folder, index);
         } catch (const Poco::IOException& e) {
             if (!Problem::isAboutLocalFile(e.code()))
                 throw;
@@ -138,11 +138,13 @@ std::vector<size_t> FtpSendThread::filesWithSendableNames()
 }
 
 // Stores the file, or leaves nothing of it on the server: the user gave up,
-// or the file failed.
-void FtpSendThread::sendFile(RemoteFolder& folder, size_t index)
+// or the file failed. A connection that fails once the file has begun is
+// made again, up to attempts in all, and the file continues where the server
+// has it; the name chosen at the start stays.
+void FtpSendThread::sendFile(std::unique_ptr<RemoteFolder>& folder, size_t index)
 {
     const std::wstring& localPath = localPaths[index];
-    std::string remoteName = chooseRemoteName(folder, nameOf(localPath));
+    std::string remoteName = chooseRemoteName(*folder, nameOf(localPath));
 
     FILE* opened = nullptr;
     if (_wfopen_s(&opened, localPath.c_str(), L"rb") != 0 || !opened)
@@ -150,14 +152,101 @@ void FtpSendThread::sendFile(RemoteFolder& folder, size_t index)
     OpenFile file(opened);
     // One read of the disk per block sent; the chunks come from this buffer.
     setvbuf(opened, nullptr, _IOFBF, RemoteFolder::maxChunk);
-    transfer(folder, file.get(), fileSize(file.get()), remoteName, index);
-    file.reset();
+    UploadProgress progress(progressWindow, fileSize(opened));
+    if (progressWindow && !mustGiveUp())
+        progress.begin(ProgressText::caption(folder->nameEncoding().decode(remoteName), index + 1, localPaths.size()),
+                       localPath);
+    for (int attempt = 1;; ++attempt) {
+        try {
+            if (tryToStore(folder, opened, remoteName, attempt, progress))
+                storedNames.push_back(remoteName);
+            return;
+        } catch (const Poco::Exception& failure) {
+            bool cut = RemoteFolder::connectionFailed(failure);
+            if (!cut || attempt == attempts || mustGiveUp()) {
+                if (cut || leftPartialFile(failure, attempt))
+                    removePartialFile(folder, remoteName, !mustGiveUp());
+                throw;
+            }
+        }
+        if (!waitBeforeAttempt(attempt + 1, progress)) {
+            removePartialFile(folder, remoteName, false);
+            return;
+        }
+    }
+}
 
-    bool stored = !mustGiveUp() && folder.finishUpload([this] { return mustGiveUp(); });
-    if (stored)
-        storedNames.push_back(remoteName);
-    else
-        folder.abandonUpload();
+// Returns whether the file is stored whole; false when the user gave up and
+// nothing of it is left. Attempts after the first connect again and take up
+// what the server holds.
+bool FtpSendThread::tryToStore(std::unique_ptr<RemoteFolder>& folder, FILE* file, const std::string& remoteName,
+                               int attempt, UploadProgress& progress)
+{
+    int64_t held = 0;
+    if (attempt == 1) {
+        folder->beginUpload(remoteName);
+    } else {
+        folder->leave();
+        folder = RemoteFolder::enter(settings, TrustQuestions::inBoxes());
+        held = folder->resumeUpload(remoteName);
+    }
+    _fseeki64(file, held, SEEK_SET);
+    if (progressWindow)
+        progress.resumeAt(held);
+    bool sent = transfer(*folder, file, held, progress);
+    if (!sent || mustGiveUp() || !folder->finishUpload([this] { return mustGiveUp(); })) {
+        folder->abandonUpload();
+        return false;
+    }
+    int64_t stored = folder->storedSize(remoteName);
+    if (stored >= 0 && stored != progress.total())
+        throw Poco::IOException(remoteName, Problem::storedSizeDiffers);
+    return true;
+}
+
+// What a refusal leaves of the folder's own upload the folder removes, and
+// an unread file is taken back at once; but a refusal on a later attempt
+// (of the login, of the resume) finds the earlier attempts' part there.
+bool FtpSendThread::leftPartialFile(const Poco::Exception& refusal, int attempt)
+{
+    if (refusal.code() == Problem::storedSizeDiffers)
+        return true;
+    return attempt > 1 && refusal.code() != Problem::fileUnreadToEnd;
+}
+
+// The abort button works throughout the wait.
+bool FtpSendThread::waitBeforeAttempt(int attempt, UploadProgress& progress)
+{
+    static const DWORD waitsMs[attempts - 1] = {2000, 5000, 10000};
+    if (progressWindow)
+        progress.retrying(ProgressText::resuming(attempt, attempts));
+    ULONGLONG until = GetTickCount64() + waitsMs[attempt - 2];
+    while (GetTickCount64() < until) {
+        if (mustGiveUp())
+            return false;
+        Sleep(100);
+    }
+    return !mustGiveUp();
+}
+
+// After a failed connection the partial file goes through a new one, unless
+// the job must end at once (the messenger closing, the user's abort).
+void FtpSendThread::removePartialFile(std::unique_ptr<RemoteFolder>& folder, const std::string& remoteName,
+                                      bool reconnect)
+{
+    try {
+        folder->remove(remoteName);
+        return;
+    } catch (const Poco::Exception&) {
+    }
+    if (!reconnect)
+        return;
+    try {
+        folder->leave();
+        folder = RemoteFolder::enter(settings, TrustQuestions::inBoxes());
+        folder->remove(remoteName);
+    } catch (const Poco::Exception&) {
+    }
 }
 
 // The name goes in the session's encoding, and is compared in it with the
@@ -176,15 +265,9 @@ std::string FtpSendThread::chooseRemoteName(RemoteFolder& folder, const std::wst
     return listing.freeNameFor(name, _time64(nullptr));
 }
 
-void FtpSendThread::transfer(RemoteFolder& folder, FILE* file, int64_t size, const std::string& remoteName,
-                             size_t index)
+// From byte `sent` to the end; false when the user gave up.
+bool FtpSendThread::transfer(RemoteFolder& folder, FILE* file, int64_t sent, UploadProgress& progress)
 {
-    folder.beginUpload(remoteName);
-    UploadProgress progress(progressWindow, size);
-    if (progressWindow && !mustGiveUp())
-        progress.begin(ProgressText::caption(folder.nameEncoding().decode(remoteName), index + 1, localPaths.size()),
-                       localPaths[index]);
-    int64_t sent = 0;
     for (;;) {
         size_t read = fread(folder.room(chunkSize), 1, chunkSize, file);
         if (read == 0) {
@@ -193,7 +276,7 @@ void FtpSendThread::transfer(RemoteFolder& folder, FILE* file, int64_t size, con
             break;
         }
         if (mustGiveUp())
-            break;
+            return false;
         folder.commit(read);
         sent += static_cast<int64_t>(read);
         if (progressWindow)
@@ -201,6 +284,7 @@ void FtpSendThread::transfer(RemoteFolder& folder, FILE* file, int64_t size, con
     }
     if (progressWindow)
         progress.settle(sent);
+    return true;
 }
 
 // Not when the messenger closes: its conversation is going away, and its

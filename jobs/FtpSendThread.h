@@ -6,6 +6,7 @@
 #include "jobs/ContactCopy.h"
 #include "jobs/JobThread.h"
 #include "plugin/HostInterface.h"
+#include "remote/FtpSettings.h"
 #include "ui/ErrorReport.h"
 
 #include <cstdint>
@@ -14,6 +15,11 @@
 #include <vector>
 
 class RemoteFolder;
+class UploadProgress;
+
+namespace Poco {
+class Exception;
+}
 
 namespace Vornix {
 
@@ -30,13 +36,21 @@ private:
     DWORD threadMain() override;
     void run();
     std::vector<size_t> filesWithSendableNames();
-    void sendFile(RemoteFolder& folder, size_t index);
+    void sendFile(std::unique_ptr<RemoteFolder>& folder, size_t index);
+    bool tryToStore(std::unique_ptr<RemoteFolder>& folder, FILE* file, const std::string& remoteName, int attempt,
+                    UploadProgress& progress);
+    static bool leftPartialFile(const Poco::Exception& refusal, int attempt);
+    bool waitBeforeAttempt(int attempt, UploadProgress& progress);
+    void removePartialFile(std::unique_ptr<RemoteFolder>& folder, const std::string& remoteName, bool reconnect);
     std::string chooseRemoteName(RemoteFolder& folder, const std::wstring& localName);
-    void transfer(RemoteFolder& folder, FILE* file, int64_t size, const std::string& remoteName, size_t index);
+    bool transfer(RemoteFolder& folder, FILE* file, int64_t sent, UploadProgress& progress);
     void deliverLinks();
     void reportFailedFiles();
     void finishRun();
 
+    static const int attempts = 4;
+
+    FtpSettings settings;
     std::vector<std::wstring> localPaths;
     std::vector<std::string> storedNames;  // on the server, in the order chosen
     std::vector<ErrorReport::FailedFile> failedFiles;

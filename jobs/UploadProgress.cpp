@@ -10,7 +10,7 @@
 #include <ctime>
 
 UploadProgress::UploadProgress(HWND window, int64_t size)
-    : window(window), size(size), barShift(0), startTime(0), lastPostTick(0), lastPosted(0)
+    : window(window), size(size), barShift(0), startTime(0), startBytes(0), lastPostTick(0), lastPosted(0)
 {
     while ((size >> barShift) > INT_MAX)
         ++barShift;
@@ -29,6 +29,20 @@ void UploadProgress::begin(const std::wstring& caption, const std::wstring& loca
     // Asynchronous: the messenger's thread may be waiting for this one at unload.
     ShowWindowAsync(window, SW_SHOWNORMAL);
     startTime = _time64(nullptr);
+}
+
+void UploadProgress::resumeAt(int64_t held)
+{
+    startTime = _time64(nullptr);
+    startBytes = held;
+    if (held > 0)
+        post(held);
+}
+
+void UploadProgress::retrying(const std::wstring& text)
+{
+    ProgressWindow::postText(window, ProgressWindow::SpeedLabel, L"0 KB/s");
+    ProgressWindow::postText(window, ProgressWindow::RemainingLabel, text.c_str());
 }
 
 void UploadProgress::update(int64_t sent)
@@ -54,7 +68,7 @@ void UploadProgress::post(int64_t sent)
     ProgressWindow::postText(window, ProgressWindow::ProgressLabel, progress.c_str());
     int64_t elapsed = _time64(nullptr) - startTime;
     if (elapsed > 0)
-        postRates(sent, elapsed);
+        postRates(sent, sent - startBytes, elapsed);
     PostMessageW(GetDlgItem(window, ProgressWindow::ProgressBar), PBM_SETPOS, barValue(sent), 0);
 }
 
@@ -63,10 +77,10 @@ void UploadProgress::finish(HWND window)
     ProgressWindow::postText(window, ProgressWindow::RemainingLabel, Texts::uploadDone);
 }
 
-// The average speed since the start, from whole-second clock readings.
-void UploadProgress::postRates(int64_t sent, int64_t elapsed)
+// The average speed of this connection, from whole-second clock readings.
+void UploadProgress::postRates(int64_t sent, int64_t sentHere, int64_t elapsed)
 {
-    float speed = static_cast<float>(sent) / static_cast<float>(elapsed);
+    float speed = static_cast<float>(sentHere) / static_cast<float>(elapsed);
     ProgressWindow::postText(window, ProgressWindow::SpeedLabel, (ProgressText::formatSize(speed) + "/s").c_str());
     if (speed <= 0)
         return;

@@ -3,6 +3,7 @@
 #include <Poco/Exception.h>
 #include <Poco/Net/NetException.h>
 
+#include <algorithm>
 #include <exception>
 
 FtpFolder::FtpFolder(const FtpSettings& settings, const CertificateTrust& trust, const Progress& reached)
@@ -24,6 +25,15 @@ void FtpFolder::beginUpload(const std::string& name)
     upload.reset(new UploadStream(session.beginUpload(name)));
     uploadName = name;
     broken = false;
+}
+
+int64_t FtpFolder::resumeUpload(const std::string& name)
+{
+    int64_t offset = std::max<int64_t>(session.fileSize(name), 0);
+    upload.reset(new UploadStream(session.continueUpload(name, offset)));
+    uploadName = name;
+    broken = false;
+    return offset;
 }
 
 char* FtpFolder::room(size_t size)
@@ -71,8 +81,9 @@ void FtpFolder::sending(Send send)
     }
 }
 
-// Deletes what was stored of a file whose data connection failed. The
-// server's own reply to the broken transfer is the most telling error.
+// Deletes what was stored of a file whose data connection failed, unless
+// the connection is what failed: then a new session may take the file up.
+// The server's own reply to the broken transfer is the most telling error.
 void FtpFolder::abandonBrokenUpload()
 {
     broken = true;
@@ -80,16 +91,17 @@ void FtpFolder::abandonBrokenUpload()
     std::exception_ptr failure;
     try {
         session.endUpload();
+        throw Poco::Net::NetException("Socket send error", 0);
+    } catch (const Poco::Exception& e) {
+        if (connectionFailed(e))
+            throw;
+        failure = std::current_exception();
     } catch (...) {
         failure = std::current_exception();
     }
     try {
         session.remove(uploadName);
-    } catch (...) {
-        if (!failure)
-            failure = std::current_exception();
+    } catch (const Poco::Exception&) {
     }
-    if (failure)
-        std::rethrow_exception(failure);
-    throw Poco::Net::NetException("Socket send error", 0);
+    std::rethrow_exception(failure);
 }

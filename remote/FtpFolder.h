@@ -18,6 +18,8 @@ public:
     const NameEncoding& nameEncoding() const override { return session.nameEncoding(); }
     NameListing listNames() override { return session.listNames(); }
     void beginUpload(const std::string& name) override;
+    int64_t resumeUpload(const std::string& name) override;
+    int64_t storedSize(const std::string& name) override { return session.fileSize(name); }
     char* room(size_t size) override;
     void commit(size_t size) override;
     bool finishUpload(const std::function<bool()>& givingUp) override;

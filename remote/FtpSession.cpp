@@ -16,7 +16,10 @@
 #include <Poco/Net/StreamSocket.h>
 #include <Poco/Timestamp.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
+#include <string>
 
 const Poco::Timespan FtpSession::timeout = Timeouts::session;
 const Poco::Timespan FtpSession::finalReplyTimeout(120, 0);
@@ -205,6 +208,54 @@ bool FtpSession::endUploadPatiently(const std::function<bool()>& givingUp)
     drainSecureData();
     endUpload();
     return true;
+}
+
+int64_t FtpSession::fileSize(const std::string& name)
+{
+    std::string reply;
+    if (sendCommand("SIZE", name, reply) != 213)
+        return -1;
+    const char* digits = reply.c_str() + std::min<size_t>(reply.size(), 4);
+    char* end = nullptr;
+    long long size = std::strtoll(digits, &end, 10);
+    return end != digits && size >= 0 ? size : -1;
+}
+
+// A server that takes REST but then refuses STOR has the restart cleared
+// before APPE, so that it cannot apply to that command too.
+std::ostream& FtpSession::continueUpload(const std::string& name, int64_t& offset)
+{
+    if (offset > 0) {
+        std::string reply;
+        if (sendCommand("REST", std::to_string(offset), reply) == 350) {
+            try {
+                return beginUpload(name);
+            } catch (const Poco::Net::FTPException&) {
+                sendCommand("REST", "0", reply);
+            }
+        }
+        try {
+            return beginAppend(name);
+        } catch (const Poco::Net::FTPException&) {
+        }
+    }
+    // Servers that refuse to overwrite (ProFTPD's default) take the file anew
+    // once their partial one is gone.
+    offset = 0;
+    try {
+        remove(name);
+    } catch (const Poco::Net::FTPException&) {
+    }
+    return beginUpload(name);
+}
+
+// As beginUpload, with APPE for STOR.
+std::ostream& FtpSession::beginAppend(const std::string& name)
+{
+    delete _pDataStream;
+    _pDataStream = nullptr;
+    _pDataStream = new Poco::Net::SocketStream(establishDataConnection("APPE", name));
+    return *_pDataStream;
 }
 
 void FtpSession::logIn(const FtpSettings& settings)

@@ -15,6 +15,7 @@
 #include <Poco/Net/FTPClientSession.h>
 #include <Poco/Timespan.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -72,6 +73,16 @@ public:
     // TimeoutException when no answer comes in time.
     bool endUploadPatiently(const std::function<bool()>& givingUp);
 
+    // The size of `name` as the server tells it (SIZE), or -1 when it does not.
+    int64_t fileSize(const std::string& name);
+
+    // Opens `name` again to write what follows its first `offset` bytes:
+    // REST and STOR, or APPE where the server refuses REST before STOR (as
+    // ProFTPD does unless told otherwise). Where it refuses both, the file is
+    // removed and stored anew, and `offset` becomes 0. Throws what
+    // beginUpload throws.
+    std::ostream& continueUpload(const std::string& name, int64_t& offset);
+
     // Ends an upload that is given up: the data connection is reset rather
     // than closed, so the server stores none of what still waits in the
     // socket's buffers and answers at once. Throws what endUpload throws.
@@ -93,6 +104,7 @@ protected:
     Poco::Net::StreamSocket establishDataConnection(const std::string& command, const std::string& arg) override;
 
 private:
+    std::ostream& beginAppend(const std::string& name);
     void loginPatiently(const std::string& username, const std::string& password);
     void protectDataConnections();
     void agreeOnEncoding();

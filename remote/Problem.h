@@ -19,6 +19,7 @@ enum Code : int {
     dataTlsRefused,      // message: the command and the reply
     listingTooLong,
     directoryNotEncodable,
+    storedSizeDiffers,  // message: the name on the server
     // Trust
     certificateRefused,
     hostKeyRefused,

@@ -11,7 +11,10 @@
 #include "remote/NameEncoding.h"
 #include "remote/NameListing.h"
 
+#include <Poco/Exception.h>
+
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -42,12 +45,26 @@ public:
     // The folder's names, read whole.
     virtual NameListing listNames() = 0;
 
+    // Whether `failure` is of the connection (refused, cut or stalled) rather
+    // than a refusal of the server or the user: a later session may succeed.
+    static bool connectionFailed(const Poco::Exception& failure);
+
     // Starts a new file `name`. Then room and commit give it the file's bytes
     // in order: room offers space for the next `size` bytes (at most
     // maxChunk), commit sends what was filled in, as the connection takes it.
     // When either fails, the upload is over and what the server stored of
-    // it is removed.
+    // it is removed, unless the connection failed: then it stays for a new
+    // session's resumeUpload or remove.
     virtual void beginUpload(const std::string& name) = 0;
+
+    // Takes up the upload of `name`, begun by an earlier session, and returns
+    // how many of the file's bytes the server holds: the bytes that follow
+    // them go next. A server that cannot continue a file gets it anew, over
+    // its own partial file, and 0 is returned.
+    virtual int64_t resumeUpload(const std::string& name) = 0;
+
+    // The size of `name` on the server, or -1 when the server does not tell.
+    virtual int64_t storedSize(const std::string& name) = 0;
     virtual char* room(size_t size) = 0;
     virtual void commit(size_t size) = 0;
 

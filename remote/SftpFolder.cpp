@@ -283,10 +283,39 @@ NameListing SftpFolder::listNames()
 // calls with the socket buffered, and the waits are this class's own.
 void SftpFolder::beginUpload(const std::string& name)
 {
+    openUpload(name, LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_EXCL);
+}
+
+// The file is this job's own, so it is opened as it stands (made again if it
+// went meanwhile) and written from its end.
+int64_t SftpFolder::resumeUpload(const std::string& name)
+{
+    int64_t offset = std::max<int64_t>(storedSize(name), 0);
+    openUpload(name, LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT);
+    libssh2_sftp_seek64(file, static_cast<libssh2_uint64_t>(offset));
+    return offset;
+}
+
+int64_t SftpFolder::storedSize(const std::string& name)
+{
+    requireSession();
+    std::string path = folder + name;
+    LIBSSH2_SFTP_ATTRIBUTES attributes{};
+    int code = libssh2_sftp_stat_ex(sftp, path.c_str(), static_cast<unsigned>(path.size()), LIBSSH2_SFTP_STAT,
+                                    &attributes);
+    if (code == LIBSSH2_ERROR_SFTP_PROTOCOL && libssh2_sftp_last_error(sftp) == LIBSSH2_FX_NO_SUCH_FILE)
+        return -1;
+    if (code < 0)
+        fail(code, "Cannot read the size of " + name);
+    return attributes.flags & LIBSSH2_SFTP_ATTR_SIZE ? static_cast<int64_t>(attributes.filesize) : -1;
+}
+
+void SftpFolder::openUpload(const std::string& name, unsigned long flags)
+{
+    requireSession();
     uploadPath = folder + name;
     start = used = offered = 0;
-    file = libssh2_sftp_open_ex(sftp, uploadPath.c_str(), static_cast<unsigned>(uploadPath.size()),
-                                LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_EXCL, 0644,
+    file = libssh2_sftp_open_ex(sftp, uploadPath.c_str(), static_cast<unsigned>(uploadPath.size()), flags, 0644,
                                 LIBSSH2_SFTP_OPENFILE);
     if (!file)
         fail(libssh2_session_last_errno(session), "Cannot store " + name);
@@ -349,6 +378,7 @@ void SftpFolder::abandonUpload()
 
 void SftpFolder::remove(const std::string& name)
 {
+    requireSession();
     std::string path = folder + name;
     int code = libssh2_sftp_unlink_ex(sftp, path.c_str(), static_cast<unsigned>(path.size()));
     if (code < 0)
@@ -358,6 +388,13 @@ void SftpFolder::remove(const std::string& name)
 void SftpFolder::leave()
 {
     close();
+}
+
+// After leave, a job may still try to remove a file through the folder.
+void SftpFolder::requireSession() const
+{
+    if (!sftp)
+        throw Poco::Net::NetException("The SFTP session is closed");
 }
 
 // One receive, the acknowledgements it brought, the new bytes made into

@@ -31,6 +31,8 @@ public:
     const NameEncoding& nameEncoding() const override { return encoding; }
     NameListing listNames() override;
     void beginUpload(const std::string& name) override;
+    int64_t resumeUpload(const std::string& name) override;
+    int64_t storedSize(const std::string& name) override;
     char* room(size_t size) override;
     void commit(size_t size) override;
     bool finishUpload(const std::function<bool()>& givingUp) override;
@@ -53,6 +55,8 @@ private:
     void logInWithPassword(const std::string& user, const std::string& password);
     void logInWithKey(const std::string& user, const std::wstring& keyFile, const std::string& passphrase);
     void enter(const std::wstring& dir);
+    void openUpload(const std::string& name, unsigned long flags);
+    void requireSession() const;
     bool pump();
     void awaitProgress();
     void checkSocket(int code);

@@ -43,6 +43,8 @@ def parse_args():
                    help="a welcome of continuation lines, or a name listing, that never ends")
     p.add_argument("--drop-upload-after", type=int, default=0,
                    help="close the data connection of a STOR after this many bytes")
+    p.add_argument("--cuts", type=int, default=0,
+                   help="how many uploads --drop-upload-after or --stall-upload-after cuts (0: every one)")
     p.add_argument("--stall-upload-after", type=int, default=0,
                    help="stop reading the data connection of a STOR after this many bytes, and never answer")
     p.add_argument("--stall-listing", action="store_true", help="send one name of a listing, then nothing")
@@ -132,6 +134,7 @@ def main():
         auto_sized_buffers = False
         ac_in_buffer_size = max(512, min(65536, args.throttle // 20)) if args.throttle else 65536
         stalled = False
+        cuts = 0
 
         def handle_read_event(self):
             # The base binds the event to its own handle_read, and TLS wraps
@@ -139,10 +142,14 @@ def main():
             super().handle_read_event()
             if not self.receive or self._closed:
                 return
+            if args.cuts and Dtp.cuts >= args.cuts:
+                return
             if args.drop_upload_after and self.tot_bytes_received >= args.drop_upload_after:
+                Dtp.cuts += 1
                 self._resp = ("426 Connection closed; transfer aborted.", lambda *ignored: None)
                 self.close()
             elif args.stall_upload_after and self.tot_bytes_received >= args.stall_upload_after:
+                Dtp.cuts += 1
                 self.stall()
 
         def handle_write(self):

@@ -46,4 +46,9 @@ std::wstring caption(const std::wstring& remoteName, size_t number, size_t count
     return remoteName + L" (plik " + std::to_wstring(number) + L" z " + std::to_wstring(count) + L")";
 }
 
+std::wstring resuming(int attempt, int attempts)
+{
+    return L"Wznawianie wysyłania (próba " + std::to_wstring(attempt) + L" z " + std::to_wstring(attempts) + L")…";
+}
+
 }

@@ -21,4 +21,7 @@ std::string formatStart(int64_t totalBytes);
 // than one file goes, which of them ("b.txt (plik 2 z 3)").
 std::wstring caption(const std::wstring& remoteName, size_t number, size_t count);
 
+// While the upload waits to connect again: "Wznawianie wysyłania (próba 2 z 4)…".
+std::wstring resuming(int attempt, int attempts);
+
 }

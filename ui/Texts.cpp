@@ -65,6 +65,8 @@ const wchar_t* problemText(int code)
                L"„Export OpenSSH key” z menu „Conversions”.";
     case Problem::keyPassphraseWrong:
         return L"Nie można użyć klucza prywatnego: hasło klucza (pole „Hasło”) jest złe albo plik jest uszkodzony";
+    case Problem::storedSizeDiffers:
+        return L"Serwer przechowuje plik o innym rozmiarze niż wysłany, więc go usunięto i nie wysłano linku";
     case Problem::fileNameLineBreak:
         return L"Nazwa pliku zawiera znak nowego wiersza";
     case Problem::fileNameNotEncodable:

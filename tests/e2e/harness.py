@@ -531,6 +531,12 @@ def fetch(link):
         return None
 
 
+def descendants(pid):
+    with open("/proc/%d/task/%d/children" % (pid, pid)) as f:
+        children = [int(child) for child in f.read().split()]
+    return children + [grandchild for child in children for grandchild in descendants(child)]
+
+
 def wait_for_port(port, seconds=10):
     deadline = time.time() + seconds
     while time.time() < deadline:

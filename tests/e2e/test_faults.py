@@ -102,15 +102,22 @@ class FaultTest(harness.EndToEndTest):
         self.serve_web(server)
         self.assertLinksServe(result, b"data")
 
-    # The data connection stops in the middle of the file, of the listing or
-    # of its TLS handshake: the session's timeout ends the run.
-    def test_stalled_data_connection_times_out_and_stores_nothing(self):
-        for options in (("--stall-upload-after", "100000"), ("--stall-upload-after", "100000") + self.tls,
-                        ("--stall-listing",), ("--stall-data-handshake",) + self.tls):
+    # The data connection stops in the middle of the listing or of its TLS
+    # handshake: the session's timeout ends the run. In the middle of the
+    # file, it ends that connection, and the file continues on a new one.
+    def test_stalled_data_connection_times_out(self):
+        data = os.urandom(40000000)
+        for options in (("--stall-listing",), ("--stall-data-handshake",) + self.tls,
+                        ("--stall-upload-after", "100000", "--cuts", "1"),
+                        ("--stall-upload-after", "100000", "--cuts", "1") + self.tls):
             with self.subTest(options=options):
-                server, result = self.upload(*options, data=os.urandom(40000000))
-                self.assertBox(result, "Vornix - Timeout", "Timeout")
-                self.assertEqual([], server.files())
+                server, result = self.upload(*options, data=data)
+                if "--cuts" in options:
+                    self.assertEqual([], result.starting("message box"), result)
+                    self.assertEqual(data, server.read("f.txt"))
+                else:
+                    self.assertBox(result, "Vornix - Timeout", "Timeout")
+                    self.assertEqual([], server.files())
 
     # The listing's connection is closed after a third of the names without
     # TLS's close_notify, and the server then says all went well. (A reset

@@ -7,7 +7,9 @@ with a certificate from a CA in the Wine prefix's root store, and the
 plug-in keeps its default setting (TLS when the server offers it)."""
 import ftplib
 import os
+import signal
 import ssl
+import threading
 import time
 import unittest
 
@@ -225,6 +227,34 @@ class ServerTest(MatrixTest):
             self.assertEqual(1, len(windows), result)
             self.assertTrue(windows[0].startswith('window "%s" open: ' % caption), windows)
             self.assertNotIn("Zakończono", windows[0])
+
+    # The server's sessions are killed at 40% of the file: the job connects
+    # again and the file continues where the server has it (each server's
+    # own way: REST, APPE, SFTP's offset), whole and under its one name.
+    @unittest.skipIf(KIND in ("pyftpdlib", "asyncssh"), "one process serves every session")
+    def test_upload_cut_by_the_server_resumes_and_arrives_whole(self):
+        server = self.start_ftp(KIND, throttle=1000000)
+        data = os.urandom(8000000)
+        killed = []
+
+        def cut():
+            deadline = time.time() + 30
+            path = os.path.join(server.root, "big.bin")
+            while time.time() < deadline and (not os.path.exists(path) or os.path.getsize(path) < 3200000):
+                time.sleep(0.05)
+            for pid in harness.descendants(server.process.pid):
+                os.kill(pid, signal.SIGKILL)
+                killed.append(pid)
+
+        cutter = threading.Thread(target=cut, daemon=True)
+        cutter.start()
+        _, result = self.upload("big.bin", data)
+        cutter.join(30)
+        self.assertTrue(killed)
+        self.assertEqual([], result.starting("message box"), result)
+        self.assertEqual(["big.bin"], server.files())
+        self.assertEqual(data, server.read("big.bin"))
+        self.assertLinksServe(result, data)
 
     def test_refused_login(self):
         self.start_ftp(KIND)

@@ -219,24 +219,67 @@ class UploadFailureTest(harness.EndToEndTest):
         self.assertEqual(["f.txt", "文件.txt"], server.files())
         self.assertIn("PASS пароль", server.commands())
 
+    # The server refuses the file, or stores it with a size other than sent.
     def test_refused_store(self):
-        server = self.start_server("--refuse", "STOR=553")
-        result = self.send()
-        boxes = self.boxes(result)
-        self.assertEqual(1, len(boxes), result)
-        self.assertTrue(boxes[0].startswith('message box "Vornix - FTP Error": FTP Exception: STOR command failed'),
-                        boxes)
-        self.assertEqual([], server.files())
+        for option, box in (
+                ("STOR=553", 'message box "Vornix - FTP Error": FTP Exception: STOR command failed'),
+                ("SIZE=213 3", 'message box "Vornix - I/O Error": I/O error: Serwer przechowuje plik o innym '
+                               'rozmiarze niż wysłany, więc go usunięto i nie wysłano linku: f.txt')):
+            with self.subTest(option=option):
+                server = self.start_server("--refuse" if option.startswith("STOR") else "--reply", option)
+                result = self.send()
+                server.stop()
+                self.servers.remove(server)
+                boxes = self.boxes(result)
+                self.assertEqual(1, len(boxes), result)
+                self.assertTrue(boxes[0].startswith(box), boxes)
+                self.assertEqual([], server.files())
+                self.assertEqual([], result.starting("shown"))
 
+    # Cut on every try: the job connects four times, then shows the box. An
+    # abort while it waits to connect again ends the send there and then.
     def test_data_connection_dropped_mid_transfer_removes_the_partial_file(self):
         server = self.start_server("--drop-upload-after", "200000")
         result = self.send(data=os.urandom(30000000))
         boxes = self.boxes(result)
         self.assertEqual(1, len(boxes), result)
         self.assertRegex(boxes[0], r'message box "Vornix - (Connection|FTP) Error": ')
+        self.assertEqual(4, len([c for c in server.commands() if c.startswith("PASS")]), server.commands())
         self.assertIn("DELE f.txt", server.commands())
         self.assertEqual([], server.files())
         self.assertEqual([], result.starting("shown"))
+
+        open(server.log, "w").close()
+        result = self.send(data=os.urandom(30000000), options=("--abort-on", "Wznawianie"))
+        self.assertEqual([], result.starting(("message box", "shown")), result)
+        self.assertEqual(1, len([c for c in server.commands() if c.startswith("PASS")]), server.commands())
+        self.assertIn("DELE f.txt", server.commands())
+        self.assertEqual([], server.files())
+        windows = result.starting("window")
+        self.assertTrue(windows[0].endswith(" | Wznawianie wysyłania (próba 2 z 4)…"), windows)
+
+    # Cut once at 60%: the file continues where the server has it, with REST
+    # and STOR, with APPE where REST is refused, or anew where both are,
+    # always under the name chosen at the start.
+    def test_data_connection_cut_once_resumes_and_the_file_arrives_whole(self):
+        data = os.urandom(3000000)
+        for refused, resumed in (((), r"REST 1[89]\d{5}"), (("REST",), "APPE f.txt"), (("REST", "APPE"), "STOR f.txt")):
+            with self.subTest(refused=refused):
+                server = self.start_server("--drop-upload-after", "1800000", "--cuts", "1",
+                                           *[word for command in refused for word in ("--refuse", command + "=502")])
+                result = self.send(data=data)
+                server.stop()
+                self.servers.remove(server)
+                self.assertEqual([], self.boxes(result), result)
+                self.assertEqual(["shown XY/1/alice: http://127.0.0.1/pliki/f.txt"], result.starting("shown"), result)
+                self.assertEqual(["f.txt"], server.files())
+                self.assertEqual(data, server.read("f.txt"))
+                commands = server.commands()
+                self.assertEqual(2, len([c for c in commands if c.startswith("PASS")]), commands)
+                after_cut = commands[commands.index("STOR f.txt") + 1:]
+                self.assertTrue([c for c in after_cut if re.fullmatch(resumed, c)], commands)
+                os.remove(os.path.join(server.root, "f.txt"))
+                os.remove(server.log)
 
 
 if __name__ == "__main__":
