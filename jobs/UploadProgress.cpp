@@ -35,8 +35,7 @@ void UploadProgress::resumeAt(int64_t held)
 {
     startTime = _time64(nullptr);
     startBytes = held;
-    if (held > 0)
-        post(held);
+    post(held);
 }
 
 void UploadProgress::retrying(const std::wstring& text)
