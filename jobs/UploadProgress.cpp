@@ -35,7 +35,8 @@ void UploadProgress::resumeAt(int64_t held)
 {
     startTime = _time64(nullptr);
     startBytes = held;
-    post(held);
+    if (held != lastPosted)
+        post(held);
 }
 
 void UploadProgress::retrying(const std::wstring& text)
