@@ -143,13 +143,22 @@ class Result:
 
 
 class Run:
-    def __init__(self, process, timeout, expected_code):
-        self.process = process
+    def __init__(self, launch, timeout, expected_code):
+        self.launch = launch
+        self.process = launch()
         self.timeout = timeout
         self.expected_code = expected_code
 
     def finish(self):
+        """The run's result. The messenger says why whenever it fails, so a
+        status of 1 with no word on either stream is Wine failing to start
+        it, seen rarely under load: that run is made once more."""
         stdout, stderr = self.process.communicate(timeout=self.timeout)
+        if self.process.returncode == 1 and not stdout.strip() and not stderr.strip():
+            print("harness: Wine ended the messenger with 1 before it said anything; running it again",
+                  file=sys.stderr, flush=True)
+            self.process = self.launch()
+            stdout, stderr = self.process.communicate(timeout=self.timeout)
         return Result(self.process.returncode, stdout.decode("utf-8", "replace"),
                       stderr.decode("utf-8", "replace")).check(self.expected_code)
 
@@ -172,8 +181,9 @@ class Host:
         command = [os.path.join(ROOT, "cmake", "wine-run"), os.path.join(BIN, "vornix-host.exe"),
                    "--plugin", windows_path(self.plugin),
                    "--profile", windows_path(self.profile), "--timeout", str(timeout)] + list(args)
-        return Run(subprocess.Popen(command, env=self.wine.env(), stdout=subprocess.PIPE,
-                                    stderr=subprocess.PIPE, stdin=subprocess.DEVNULL), timeout + 60, expected_code)
+        return Run(lambda: subprocess.Popen(command, env=self.wine.env(), stdout=subprocess.PIPE,
+                                            stderr=subprocess.PIPE, stdin=subprocess.DEVNULL),
+                   timeout + 60, expected_code)
 
     def configure(self, **settings):
         values = ["%s=%s" % item for item in settings.items()]
