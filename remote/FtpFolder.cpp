@@ -91,7 +91,6 @@ void FtpFolder::abandonBrokenUpload()
     std::exception_ptr failure;
     try {
         session.endUpload();
-        throw Poco::Net::NetException("Socket send error", 0);
     } catch (const Poco::Exception& e) {
         if (connectionFailed(e))
             throw;
@@ -99,6 +98,9 @@ void FtpFolder::abandonBrokenUpload()
     } catch (...) {
         failure = std::current_exception();
     }
+    // A server that calls the cut transfer complete: the send itself failed.
+    if (!failure)
+        throw Poco::Net::NetException("Socket send error", 0);
     try {
         session.remove(uploadName);
     } catch (const Poco::Exception&) {
