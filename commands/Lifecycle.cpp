@@ -3,6 +3,7 @@
 #include "commands/CheckCommand.h"
 #include "commands/DeleteAllCommand.h"
 #include "commands/SendCommand.h"
+#include "commands/SentFilesCommand.h"
 #include "jobs/ThreadManager.h"
 #include "plugin/HostLog.h"
 #include "plugin/PluginInfo.h"
@@ -11,6 +12,7 @@
 #include "remote/TlsLibrary.h"
 #include "ui/OptionsPage.h"
 #include "ui/ProgressWindow.h"
+#include "ui/SentFilesWindow.h"
 #include "ui/Texts.h"
 
 namespace Lifecycle {
@@ -22,6 +24,7 @@ const wchar_t* const sendItemId = L"Vornix/sendFile";
 const wchar_t* const sendMenuId = L"WTW/Menu/Contact/Send";
 const wchar_t* const deleteAllItemId = L"Vornix/delAll";
 const wchar_t* const deleteAllMenuId = L"WTW/Menu/Main/Opt";
+const wchar_t* const sentFilesItemId = L"Vornix/sentFiles";
 
 INT_PTR callHost(const wchar_t* name, WPARAM wParam, LPARAM lParam)
 {
@@ -58,6 +61,13 @@ void addMenuItems()
     item.handler = DeleteAllCommand::onMenuCommand;
     item.userData = &pluginState;
     callHost(L"WTW/Menu/Add", reinterpret_cast<WPARAM>(&item), 0);
+
+    item.itemId = sentFilesItemId;
+    item.menuId = deleteAllMenuId;
+    item.caption = Texts::sentFilesMenuItem;
+    item.handler = SentFilesCommand::onMenuCommand;
+    item.userData = &pluginState;
+    callHost(L"WTW/Menu/Add", reinterpret_cast<WPARAM>(&item), 0);
 }
 
 void removeMenuItems()
@@ -69,6 +79,8 @@ void removeMenuItems()
     callHost(L"WTW/Menu/Remove", reinterpret_cast<WPARAM>(&item), 0);
     item.itemId = deleteAllItemId;
     item.menuId = deleteAllMenuId;
+    callHost(L"WTW/Menu/Remove", reinterpret_cast<WPARAM>(&item), 0);
+    item.itemId = sentFilesItemId;
     callHost(L"WTW/Menu/Remove", reinterpret_cast<WPARAM>(&item), 0);
 }
 
@@ -92,11 +104,13 @@ int load(HostFunctionTable* host)
         pluginState.threadManager = new Vornix::ThreadManager();
         Vornix::setLogHost(host);
         OptionsPage::setCheckStarter(CheckCommand::start);
+        SentFilesWindow::setRemovalStarter(SentFilesCommand::startRemoval);
         addOptionsPage();
         SettingsStore::openSettings();
         addMenuItems();
         pluginState.menuRebuildHook = host->hookEvent(L"WTW/OnMenuRebuild", onMenuRebuild, nullptr);
         createCompatSendFunction();
+        SentFilesCommand::startExpiry();
     } catch (...) {
         Vornix::logCaughtException(L"pluginLoad");
     }
@@ -108,6 +122,8 @@ int unload()
     if (!pluginState.host)
         return 0;
     try {
+        SentFilesCommand::stopExpiry();
+        SentFilesWindow::close();
         if (pluginState.compatSendFunction)
             pluginState.host->destroyFunction(pluginState.compatSendFunction);
         pluginState.compatSendFunction = nullptr;

@@ -45,7 +45,7 @@ std::wstring CommandLine::windowsPath(const std::wstring& path)
 const std::vector<std::wstring>& CommandLine::optionKeys()
 {
     static const std::vector<std::wstring> keys = {
-        L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"keyFile", L"sendLink", L"autoClose", L"copyLink",
+        L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"keyFile", L"expireDays", L"sendLink", L"autoClose", L"copyLink",
         L"tls", L"protocol"};
     return keys;
 }
@@ -131,7 +131,7 @@ size_t CommandLine::option(const std::vector<std::wstring>& arguments, size_t in
 
 void CommandLine::checkCommand() const
 {
-    static const std::vector<std::wstring> plain = {L"info", L"send", L"clean", L"clipboard", L"gui"};
+    static const std::vector<std::wstring> plain = {L"info", L"send", L"clean", L"clipboard", L"sent", L"gui"};
     if (command.empty())
         throw usageError(L"no command");
     if (std::find(plain.begin(), plain.end(), command) != plain.end()) {
@@ -139,6 +139,11 @@ void CommandLine::checkCommand() const
             throw usageError(command + L" takes no arguments");
     } else if (command == L"send-as-plugin") {
         return;
+    } else if (command == L"sent-delete") {
+        if (commandArguments.empty())
+            throw usageError(L"sent-delete takes the numbers of the rows to delete");
+        for (const std::wstring& row : commandArguments)
+            number(L"sent-delete", row, 1, 0x7FFFFFFF);
     } else if (command == L"options" || command == L"check") {
         for (const std::wstring& assignment : commandArguments) {
             size_t equals = assignment.find(L'=');
@@ -151,6 +156,8 @@ void CommandLine::checkCommand() const
                 throw usageError(key + L" takes 0 or 1");
             if (key == L"tls" && value != L"0" && value != L"1" && value != L"2")
                 throw usageError(L"tls takes the position of a choice in its list: 0, 1 or 2");
+            if (key == L"expireDays" && value.find_first_not_of(L"0123456789") != std::wstring::npos)
+                throw usageError(L"expireDays takes a number of days");
             if (key == L"protocol" && value != L"0" && value != L"1")
                 throw usageError(L"protocol takes the position of a choice in its list: 0 (FTP) or 1 (SFTP)");
         }

@@ -10,6 +10,9 @@
 #include "host/PluginModule.h"
 #include "host/Text.h"
 #include "host/Transcript.h"
+#include "ui/SentFilesWindowIds.h"
+
+#include <commctrl.h>
 
 #include <algorithm>
 
@@ -79,6 +82,10 @@ int ScriptedCommands::run()
         return sendAsPlugin();
     if (command == L"clipboard")
         return clipboard();
+    if (command == L"sent")
+        return sent();
+    if (command == L"sent-delete")
+        return sentDelete();
     return clean();
 }
 
@@ -143,7 +150,8 @@ int ScriptedCommands::check()
     }
     SendMessageW(button, BM_CLICK, 0, 0);
     DWORD cancelAfter = commandLine.cancelCheckAfterMs;
-    pumpUntil(button, L"Sprawdź", cancelAfter ? cancelAfter : commandLine.timeoutSeconds * 1000);
+    pumpWhile([&] { return Text::windowText(button) != L"Sprawdź"; },
+              cancelAfter ? cancelAfter : commandLine.timeoutSeconds * 1000);
     if (cancelAfter && Text::windowText(button) != L"Sprawdź") {
         parts.transcript.line(L"check: " + Text::windowText(button) + L" pressed");
         SendMessageW(button, BM_CLICK, 0, 0);
@@ -173,21 +181,21 @@ bool ScriptedCommands::openOwnPage(OptionsWindow& window, size_t& index, std::ve
     }
     std::stable_sort(controls.begin(), controls.end(),
                      [](HWND a, HWND b) { return controlKind(a) < controlKind(b); });
-    if (counts[0] != 6 || counts[1] != 3 || counts[2] != 2) {
+    if (counts[0] != 7 || counts[1] != 3 || counts[2] != 2) {
         window.cancel();
         fail(L"the options page has " + std::to_wstring(counts[0]) + L" edit boxes, " +
              std::to_wstring(counts[1]) + L" check boxes and " + std::to_wstring(counts[2]) +
-             L" drop-down lists, not 6, 3 and 2");
+             L" drop-down lists, not 7, 3 and 2");
         return false;
     }
     return true;
 }
 
-// Serves this thread's windows until `button` reads `text` or the time is up.
-void ScriptedCommands::pumpUntil(HWND button, const std::wstring& text, DWORD milliseconds)
+// Serves this thread's windows while `busy` says so and the time is not up.
+void ScriptedCommands::pumpWhile(const std::function<bool()>& busy, DWORD milliseconds)
 {
     DWORD start = GetTickCount();
-    while (Text::windowText(button) != text && GetTickCount() - start < milliseconds) {
+    while (busy() && GetTickCount() - start < milliseconds) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -242,6 +250,87 @@ int ScriptedCommands::clipboard()
     CloseClipboard();
     parts.transcript.line(L"clipboard: " + text);
     return 0;
+}
+
+int ScriptedCommands::sent()
+{
+    HWND window = openSentFiles();
+    if (!window)
+        return 1;
+    printSentFiles(GetDlgItem(window, IDC_SENT_LIST));
+    SendMessageW(window, WM_COMMAND, IDC_SENT_CLOSE_BUTTON, 0);
+    return 0;
+}
+
+// The rows given, then "Usuń z serwera"; the window is served until the
+// button is enabled again (the removal ended and the list was read again),
+// then the list is printed as it stands and the window closed.
+int ScriptedCommands::sentDelete()
+{
+    HWND window = openSentFiles();
+    if (!window)
+        return 1;
+    HWND button = GetDlgItem(window, IDC_SENT_DELETE_BUTTON);
+    if (!selectRows(GetDlgItem(window, IDC_SENT_LIST))) {
+        SendMessageW(window, WM_COMMAND, IDC_SENT_CLOSE_BUTTON, 0);
+        return 1;
+    }
+    SendMessageW(button, BM_CLICK, 0, 0);
+    pumpWhile([&] { return !IsWindowEnabled(button); }, commandLine.timeoutSeconds * 1000);
+    printSentFiles(GetDlgItem(window, IDC_SENT_LIST));
+    SendMessageW(window, WM_COMMAND, IDC_SENT_CLOSE_BUTTON, 0);
+    return 0;
+}
+
+HWND ScriptedCommands::openSentFiles()
+{
+    if (pick(L"WTW/Menu/Main", L"WTW/Menu/Main/Opt", L"Wysłane pliki na FTP...", nullptr) != 0)
+        return nullptr;
+    HWND window = FindWindowW(L"#32770", L"Wysłane pliki na FTP");
+    if (!window || !GetDlgItem(window, IDC_SENT_LIST)) {
+        fail(L"the plug-in opened no window \"Wysłane pliki na FTP\" with a list");
+        return nullptr;
+    }
+    return window;
+}
+
+// Rows are numbered from 1, as `sent` prints them.
+bool ScriptedCommands::selectRows(HWND list)
+{
+    int rows = int(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (const std::wstring& argument : commandLine.commandArguments) {
+        int row = std::stoi(argument);
+        if (row > rows) {
+            fail(L"sent-delete: no row " + argument + L" in a list of " + std::to_wstring(rows));
+            return false;
+        }
+        LVITEMW item = {};
+        item.stateMask = LVIS_SELECTED;
+        item.state = LVIS_SELECTED;
+        SendMessageW(list, LVM_SETITEMSTATE, row - 1, reinterpret_cast<LPARAM>(&item));
+    }
+    return true;
+}
+
+// "sent-file N: NAME | CONTACT | DATE | SIZE | LINK", the columns as shown.
+void ScriptedCommands::printSentFiles(HWND list)
+{
+    int rows = int(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    int columns = int(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+        std::wstring line = L"sent-file " + std::to_wstring(row + 1) + L":";
+        for (int column = 0; column < columns; ++column) {
+            wchar_t text[1024] = L"";
+            LVITEMW item = {};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = 1024;
+            SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+            line += (column ? L" | " : L" ") + std::wstring(text);
+        }
+        parts.transcript.line(line);
+    }
 }
 
 int ScriptedCommands::pick(const std::wstring& menu, const std::wstring& submenu, const std::wstring& caption,

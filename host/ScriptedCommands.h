@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,12 +41,17 @@ private:
     int options();
     int check();
     bool openOwnPage(OptionsWindow& window, size_t& index, std::vector<HWND>& controls);
-    void pumpUntil(HWND button, const std::wstring& text, DWORD milliseconds);
+    void pumpWhile(const std::function<bool()>& busy, DWORD milliseconds);
     int send();
     int sendAsPlugin();
     void callSendFile(const wchar_t* path);
     int clean();
     int clipboard();
+    int sent();
+    int sentDelete();
+    HWND openSentFiles();
+    bool selectRows(HWND list);
+    void printSentFiles(HWND list);
     int pick(const std::wstring& menu, const std::wstring& submenu, const std::wstring& caption, ContactRecord* contact);
     int fail(const std::wstring& message);
     void printPage(const std::vector<HWND>& controls);

@@ -17,6 +17,8 @@ public:
 
     // The record, whose texts point into this copy.
     const ContactRecord& record() const { return copy; }
+    // The contact's id, as the list of sent files names it.
+    const std::wstring& idText() const { return id; }
 
 private:
     std::wstring id;

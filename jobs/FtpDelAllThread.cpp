@@ -1,5 +1,6 @@
 #include "jobs/FtpDelAllThread.h"
 
+#include "plugin/SentFiles.h"
 #include "remote/FtpSettings.h"
 #include "remote/NameListing.h"
 #include "remote/RemoteFolder.h"
@@ -40,25 +41,47 @@ void FtpDelAllThread::run()
     FtpSettings settings = FtpSettings::read();
     std::unique_ptr<RemoteFolder> folder = RemoteFolder::enter(settings, TrustQuestions::inBoxes());
     NameListing listing = folder->listNames();
-    size_t deleted = deleteListed(*folder, listing.names());
+    std::set<std::string> deleted;
+    try {
+        deleteListed(*folder, listing.names(), deleted);
+    } catch (...) {
+        forgetDeleted(settings, *folder, listing, deleted);
+        throw;
+    }
     folder->leave();
+    forgetDeleted(settings, *folder, listing, deleted);
     if (mustGiveUp())
         return;
-    DeleteAllSummary::showClosing(deleted, listing.unsafeNames().size());
+    DeleteAllSummary::showClosing(deleted.size(), listing.unsafeNames().size());
 }
 
-size_t FtpDelAllThread::deleteListed(RemoteFolder& folder, const std::vector<std::string>& names)
+// Stops at the first name the server refuses; `deleted` then holds the names gone before it.
+void FtpDelAllThread::deleteListed(RemoteFolder& folder, const std::vector<std::string>& names,
+                                   std::set<std::string>& deleted)
 {
-    size_t deleted = 0;
     for (const std::string& name : names) {
         if (mustGiveUp())
             break;
         if (isKept(name))
             continue;
         folder.remove(name);
-        ++deleted;
+        deleted.insert(name);
     }
-    return deleted;
+}
+
+// The list keeps the directory's sent files that are still there: the kept
+// names (which some servers do not list) and those not reached.
+void FtpDelAllThread::forgetDeleted(const FtpSettings& settings, const RemoteFolder& folder, const NameListing& listing,
+                                    const std::set<std::string>& deleted)
+{
+    int protocol = static_cast<int>(settings.protocol);
+    std::wstring server = settings.serverName();
+    SentFiles::forget([&](const SentFileRecord& record) {
+        std::string name;
+        if (!record.isIn(protocol, server, settings.dir) || !folder.nameEncoding().encode(record.name, name))
+            return false;
+        return deleted.count(name) > 0 || (!isKept(name) && !listing.contains(name));
+    });
 }
 
 }

@@ -1,9 +1,13 @@
 // The delete-all job: after the user confirms, deletes every name listed in
-// the server directory but dot-names, "index.htm" and "index.html".
+// the server directory but dot-names, "index.htm" and "index.html", and the
+// list of sent files forgets those that went.
 #pragma once
 
 #include "jobs/JobThread.h"
+#include "remote/FtpSettings.h"
+#include "remote/NameListing.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,7 +30,9 @@ private:
     // Always 0; a failure is shown in a message box.
     DWORD threadMain() override;
     void run();
-    size_t deleteListed(RemoteFolder& folder, const std::vector<std::string>& names);
+    void deleteListed(RemoteFolder& folder, const std::vector<std::string>& names, std::set<std::string>& deleted);
+    static void forgetDeleted(const FtpSettings& settings, const RemoteFolder& folder, const NameListing& listing,
+                              const std::set<std::string>& deleted);
 };
 
 }

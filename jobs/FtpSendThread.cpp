@@ -1,8 +1,10 @@
 #include "jobs/FtpSendThread.h"
 
 #include "jobs/LinkDelivery.h"
+#include "jobs/LinkText.h"
 #include "jobs/UploadProgress.h"
 #include "plugin/HostLog.h"
+#include "plugin/SentFiles.h"
 #include "plugin/SettingsStore.h"
 #include "remote/FtpSettings.h"
 #include "remote/NameListing.h"
@@ -13,6 +15,7 @@
 #include "ui/LinkClipboard.h"
 #include "ui/ProgressText.h"
 #include "ui/ProgressWindow.h"
+#include "ui/SentFilesWindow.h"
 #include "ui/TrustQuestions.h"
 
 #include <Poco/Exception.h>
@@ -158,8 +161,10 @@ void FtpSendThread::sendFile(std::unique_ptr<RemoteFolder>& folder, size_t index
                        localPath);
     for (int attempt = 1;; ++attempt) {
         try {
-            if (tryToStore(folder, opened, remoteName, attempt, progress))
+            if (tryToStore(folder, opened, remoteName, attempt, progress)) {
                 storedNames.push_back(remoteName);
+                recordSent(*folder, index, remoteName, progress.total());
+            }
             return;
         } catch (const Poco::Exception& failure) {
             bool cut = RemoteFolder::connectionFailed(failure);
@@ -247,6 +252,35 @@ void FtpSendThread::removePartialFile(std::unique_ptr<RemoteFolder>& folder, con
         folder->remove(remoteName);
     } catch (const Poco::Exception&) {
     }
+}
+
+// The list of sent files learns of each file as soon as it is stored. The
+// server's time of the file lets a removal tell it from a later one of the
+// same name. A list that cannot be written costs the file nothing.
+void FtpSendThread::recordSent(RemoteFolder& folder, size_t index, const std::string& remoteName, int64_t size)
+{
+    SentFileRecord record;
+    record.sentAt = _time64(nullptr);
+    record.protocol = static_cast<int>(settings.protocol);
+    record.server = settings.serverName();
+    record.dir = settings.dir;
+    record.name = folder.nameEncoding().decode(remoteName);
+    record.localPath = localPaths[index];
+    record.size = size;
+    try {
+        record.serverTime = folder.storedTime(remoteName);
+    } catch (const Poco::Exception&) {
+        // The file is stored; a connection that fails now is the next file's failure.
+    }
+    record.contact = contact.idText();
+    std::wstring prefix = SettingsStore::readString(SettingKeys::httpHost);
+    if (!prefix.empty())
+        record.link = LinkText::linkFor(prefix, remoteName);
+    if (SentFiles::add(record))
+        SentFilesWindow::listChanged(false);
+    else
+        logToHost(logLevel, logSource, L"%ls is stored, but the list of sent files cannot be written",
+                  record.name.c_str());
 }
 
 // The name goes in the session's encoding, and is compared in it with the

@@ -42,6 +42,7 @@ private:
     static bool leftPartialFile(const Poco::Exception& refusal, int attempt);
     bool waitBeforeAttempt(int attempt, UploadProgress& progress);
     void removePartialFile(std::unique_ptr<RemoteFolder>& folder, const std::string& remoteName, bool reconnect);
+    void recordSent(RemoteFolder& folder, size_t index, const std::string& remoteName, int64_t size);
     std::string chooseRemoteName(RemoteFolder& folder, const std::wstring& localName);
     bool transfer(RemoteFolder& folder, FILE* file, int64_t sent, UploadProgress& progress);
     void deliverLinks();

@@ -11,6 +11,7 @@ namespace {
 const size_t configPathCapacity = MAX_PATH + 1;  // characters, with the terminator
 
 HostHandle settingsHandle = nullptr;
+std::wstring configPath;  // guarded by handleLock
 SRWLOCK handleLock = SRWLOCK_INIT;
 
 INT_PTR callHost(const wchar_t* name, WPARAM wParam, LPARAM lParam)
@@ -69,6 +70,7 @@ void SettingsStore::openSettings()
         LPARAM module = reinterpret_cast<LPARAM>(pluginState.moduleHandle);
         callHost(L"WTW/Settings/GetMyConfigFile", reinterpret_cast<WPARAM>(&request), module);
         path.back() = L'\0';
+        configPath = path.data();
         settingsHandle = reinterpret_cast<HostHandle>(
             callHost(L"WTW/Settings/Init", reinterpret_cast<WPARAM>(path.data()), module));
     }
@@ -85,6 +87,12 @@ void SettingsStore::closeSettings()
         settingsHandle = nullptr;
     }
     ReleaseSRWLockExclusive(&handleLock);
+}
+
+std::wstring SettingsStore::configFilePath()
+{
+    SharedHandle handle;
+    return configPath;
 }
 
 std::wstring SettingsStore::readString(const wchar_t* key)

@@ -34,6 +34,9 @@ constexpr const wchar_t* keyFile = L"cfg/Vornix/keyFile";
 // Followed by "host:port": the SSH host key the user trusts there, as
 // its type, a space and its SHA-256 fingerprint ("ssh-ed25519 SHA256:...").
 constexpr const wchar_t* hostKeyPrefix = L"cfg/Vornix/hostKey/";
+// An integer: files sent more than this many days ago are removed from the
+// server; 0 (also when never saved) never.
+constexpr const wchar_t* expireDays = L"cfg/Vornix/expireDays";
 }
 
 struct SettingRead {
@@ -49,6 +52,9 @@ class SettingsStore {
 public:
     static void openSettings();
     static void closeSettings();
+    // The configuration file the host named at openSettings; empty before
+    // or when it named none. Files of the plug-in's own lie beside it.
+    static std::wstring configFilePath();
 
     static std::wstring readString(const wchar_t* key);
     // The text in the system's ANSI code page, cut at a character boundary to

@@ -20,6 +20,7 @@ public:
     void beginUpload(const std::string& name) override;
     int64_t resumeUpload(const std::string& name) override;
     int64_t storedSize(const std::string& name) override { return session.fileSize(name); }
+    int64_t storedTime(const std::string& name) override { return session.modificationTime(name); }
     char* room(size_t size) override;
     void commit(size_t size) override;
     bool finishUpload(const std::function<bool()>& givingUp) override;

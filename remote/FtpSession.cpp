@@ -14,6 +14,7 @@
 #include <Poco/Net/SocketStream.h>
 #include <Poco/Net/StreamSocketImpl.h>
 #include <Poco/Net/StreamSocket.h>
+#include <Poco/DateTime.h>
 #include <Poco/Timestamp.h>
 
 #include <algorithm>
@@ -219,6 +220,22 @@ int64_t FtpSession::fileSize(const std::string& name)
     char* end = nullptr;
     long long size = std::strtoll(digits, &end, 10);
     return end != digits && size >= 0 ? size : -1;
+}
+
+int64_t FtpSession::modificationTime(const std::string& name)
+{
+    std::string reply;
+    if (sendCommand("MDTM", name, reply) != 213 || reply.size() < 18)
+        return -1;
+    std::string digits = reply.substr(4, 14);
+    if (digits.find_first_not_of("0123456789") != std::string::npos)
+        return -1;
+    auto part = [&](size_t at, size_t length) { return std::atoi(digits.substr(at, length).c_str()); };
+    int year = part(0, 4), month = part(4, 2), day = part(6, 2), hour = part(8, 2), minute = part(10, 2),
+        second = part(12, 2);
+    if (!Poco::DateTime::isValid(year, month, day, hour, minute, second))
+        return -1;
+    return Poco::DateTime(year, month, day, hour, minute, second).timestamp().epochTime();
 }
 
 // A server that takes REST but then refuses STOR has the restart cleared

@@ -75,6 +75,9 @@ public:
 
     // The size of `name` as the server tells it (SIZE), or -1 when it does not.
     int64_t fileSize(const std::string& name);
+    // When `name` was last changed, in seconds since 1970 (MDTM, which
+    // servers answer in UTC), or -1 when the server does not tell.
+    int64_t modificationTime(const std::string& name);
 
     // Opens `name` again to write what follows its first `offset` bytes:
     // REST and STOR, or APPE where the server refuses REST before STOR (as

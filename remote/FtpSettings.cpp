@@ -67,3 +67,8 @@ FtpSettings FtpSettings::from(const Values& values)
         throw Poco::Net::FTPException(host, Problem::serverAddressInvalid);
     return settings;
 }
+
+std::wstring FtpSettings::serverName() const
+{
+    return TextConversion::readable(server.host) + L":" + std::to_wstring(server.port);
+}

@@ -41,6 +41,9 @@ struct FtpSettings {
     // The same checks on values not (yet) stored.
     static FtpSettings from(const Values& values);
 
+    // "host:port", as the lists of trusted servers and of sent files name it.
+    std::wstring serverName() const;
+
     // The stored choice; a value the options page never stores counts as
     // never saved, which is WhenOffered.
     static TlsMode readTlsMode();

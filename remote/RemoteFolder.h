@@ -65,6 +65,9 @@ public:
 
     // The size of `name` on the server, or -1 when the server does not tell.
     virtual int64_t storedSize(const std::string& name) = 0;
+    // When `name` was last changed, in seconds since 1970, or -1 when the
+    // server does not tell.
+    virtual int64_t storedTime(const std::string& name) = 0;
     virtual char* room(size_t size) = 0;
     virtual void commit(size_t size) = 0;
 

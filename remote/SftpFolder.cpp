@@ -298,16 +298,31 @@ int64_t SftpFolder::resumeUpload(const std::string& name)
 
 int64_t SftpFolder::storedSize(const std::string& name)
 {
+    LIBSSH2_SFTP_ATTRIBUTES attributes{};
+    if (!readAttributes(name, attributes))
+        return -1;
+    return attributes.flags & LIBSSH2_SFTP_ATTR_SIZE ? static_cast<int64_t>(attributes.filesize) : -1;
+}
+
+int64_t SftpFolder::storedTime(const std::string& name)
+{
+    LIBSSH2_SFTP_ATTRIBUTES attributes{};
+    if (!readAttributes(name, attributes))
+        return -1;
+    return attributes.flags & LIBSSH2_SFTP_ATTR_ACMODTIME ? static_cast<int64_t>(attributes.mtime) : -1;
+}
+
+bool SftpFolder::readAttributes(const std::string& name, LIBSSH2_SFTP_ATTRIBUTES& attributes)
+{
     requireSession();
     std::string path = folder + name;
-    LIBSSH2_SFTP_ATTRIBUTES attributes{};
     int code = libssh2_sftp_stat_ex(sftp, path.c_str(), static_cast<unsigned>(path.size()), LIBSSH2_SFTP_STAT,
                                     &attributes);
     if (code == LIBSSH2_ERROR_SFTP_PROTOCOL && libssh2_sftp_last_error(sftp) == LIBSSH2_FX_NO_SUCH_FILE)
-        return -1;
+        return false;
     if (code < 0)
-        fail(code, "Cannot read the size of " + name);
-    return attributes.flags & LIBSSH2_SFTP_ATTR_SIZE ? static_cast<int64_t>(attributes.filesize) : -1;
+        fail(code, "Cannot read the attributes of " + name);
+    return true;
 }
 
 void SftpFolder::openUpload(const std::string& name, unsigned long flags)

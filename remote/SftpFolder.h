@@ -33,6 +33,7 @@ public:
     void beginUpload(const std::string& name) override;
     int64_t resumeUpload(const std::string& name) override;
     int64_t storedSize(const std::string& name) override;
+    int64_t storedTime(const std::string& name) override;
     char* room(size_t size) override;
     void commit(size_t size) override;
     bool finishUpload(const std::function<bool()>& givingUp) override;
@@ -56,6 +57,8 @@ private:
     void logInWithKey(const std::string& user, const std::wstring& keyFile, const std::string& passphrase);
     void enter(const std::wstring& dir);
     void openUpload(const std::string& name, unsigned long flags);
+    // False when there is no such file.
+    bool readAttributes(const std::string& name, LIBSSH2_SFTP_ATTRIBUTES& attributes);
     void requireSession() const;
     bool pump();
     void awaitProgress();

@@ -4,6 +4,7 @@
 #include "commands/DeleteAllCommand.h"
 #include "commands/Lifecycle.h"
 #include "commands/SendCommand.h"
+#include "commands/SentFilesCommand.h"
 #include "plugin/PluginInfo.h"
 #include "plugin/PluginState.h"
 #include "ui/OptionsPage.h"
@@ -49,7 +50,7 @@ TEST_F(LifecycleTest, LoadRegistersEverythingInOrder)
 {
     EXPECT_EQ(0, Lifecycle::load(&host.table));
     std::vector<HostCall> calls = host.calls();
-    ASSERT_EQ(8u, calls.size());
+    ASSERT_EQ(11u, calls.size());
 
     EXPECT_EQ(L"WTW/AddOptionsPage", calls[0].name);
     EXPECT_EQ(module(), calls[0].wParam);
@@ -76,18 +77,25 @@ TEST_F(LifecycleTest, LoadRegistersEverythingInOrder)
                   L" item=Vornix/delAll menu=WTW/Menu/Main/Opt caption=Usuń wszystkie pliki na serwerze FTP "
               L"handler=" + hex(DeleteAllCommand::onMenuCommand) + L" user=" + hex(&pluginState),
               calls[4].record);
+    EXPECT_EQ(sizeOf<MenuItemInfo>() + L" item=Vornix/sentFiles menu=WTW/Menu/Main/Opt caption=Wysłane pliki na FTP... "
+              L"handler=" + hex(SentFilesCommand::onMenuCommand) + L" user=" + hex(&pluginState),
+              calls[5].record);
 
-    EXPECT_EQ(L"hookEvent", calls[5].function);
-    EXPECT_EQ(L"WTW/OnMenuRebuild", calls[5].name);
-    EXPECT_EQ(reinterpret_cast<UINT_PTR>(Lifecycle::onMenuRebuild), calls[5].wParam);
-    EXPECT_EQ(0u, calls[5].lParam);
+    EXPECT_EQ(L"hookEvent", calls[6].function);
+    EXPECT_EQ(L"WTW/OnMenuRebuild", calls[6].name);
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(Lifecycle::onMenuRebuild), calls[6].wParam);
+    EXPECT_EQ(0u, calls[6].lParam);
 
-    EXPECT_EQ(L"functionExists", calls[6].function);
-    EXPECT_EQ(L"wtwSkarvelin/sendFile", calls[6].name);
-    EXPECT_EQ(L"createFunction", calls[7].function);
+    EXPECT_EQ(L"functionExists", calls[7].function);
     EXPECT_EQ(L"wtwSkarvelin/sendFile", calls[7].name);
-    EXPECT_EQ(reinterpret_cast<UINT_PTR>(SendCommand::onCompatSendFile), calls[7].wParam);
-    EXPECT_EQ(reinterpret_cast<UINT_PTR>(&pluginState), calls[7].lParam);
+    EXPECT_EQ(L"createFunction", calls[8].function);
+    EXPECT_EQ(L"wtwSkarvelin/sendFile", calls[8].name);
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(SendCommand::onCompatSendFile), calls[8].wParam);
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(&pluginState), calls[8].lParam);
+
+    // Expiry is off unless saved on: no job starts.
+    EXPECT_EQ(L"WTW/Settings/Read", calls[9].name);
+    EXPECT_EQ(L"WTW/Settings/Get", calls[10].name);
 
     EXPECT_EQ(&host.table, pluginState.host);
     EXPECT_NE(nullptr, pluginState.threadManager);
@@ -102,7 +110,7 @@ TEST_F(LifecycleTest, UnloadRemovesEverythingInOrder)
     host.clearCalls();
     EXPECT_EQ(0, Lifecycle::unload());
     std::vector<HostCall> calls = host.calls();
-    ASSERT_EQ(6u, calls.size());
+    ASSERT_EQ(7u, calls.size());
     EXPECT_EQ(L"destroyFunction", calls[0].function);
     EXPECT_EQ(0xF00u, calls[0].wParam);
     EXPECT_EQ(L"WTW/RemoveOptionsPage", calls[1].name);
@@ -117,8 +125,10 @@ TEST_F(LifecycleTest, UnloadRemovesEverythingInOrder)
               L"user=00000000", calls[3].record);
     EXPECT_EQ(sizeOf<MenuItemInfo>() + L" item=Vornix/delAll menu=WTW/Menu/Main/Opt caption=(null) handler=00000000 "
               L"user=00000000", calls[4].record);
-    EXPECT_EQ(L"unhookEvent", calls[5].function);
-    EXPECT_EQ(0xE00u, calls[5].wParam);
+    EXPECT_EQ(sizeOf<MenuItemInfo>() + L" item=Vornix/sentFiles menu=WTW/Menu/Main/Opt caption=(null) "
+              L"handler=00000000 user=00000000", calls[5].record);
+    EXPECT_EQ(L"unhookEvent", calls[6].function);
+    EXPECT_EQ(0xE00u, calls[6].wParam);
     EXPECT_EQ(nullptr, pluginState.threadManager);
 }
 

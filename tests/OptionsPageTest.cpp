@@ -80,13 +80,14 @@ TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
     host.integers[SettingKeys::tls] = 2;
     host.integers[SettingKeys::protocol] = 1;
     host.texts[SettingKeys::keyFile] = L"C:\\klucze\\id_ed25519";
+    host.integers[SettingKeys::expireDays] = 10000;  // out of range, edited by hand: never, as it acts
     EXPECT_EQ(0, send(OptionsPageSave));
     EXPECT_EQ(nullptr, pluginState.optionsControls);
     EXPECT_EQ(0, childCount());
 
     std::vector<std::wstring> calls = setCalls();
     const wchar_t* keys[] = {L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"keyFile", L"sendLink",
-                             L"autoClose", L"copyLink", L"tls", L"protocol"};
+                             L"autoClose", L"copyLink", L"tls", L"protocol", L"expireDays"};
     ASSERT_EQ(2 * std::size(keys), calls.size());
     for (size_t i = 0; i < std::size(keys); ++i) {
         EXPECT_NE(std::wstring::npos, calls[2 * i].find(std::wstring(L"key=cfg/Vornix/") + keys[i])) << calls[2 * i];
@@ -107,6 +108,7 @@ TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
     EXPECT_EQ(2, host.integers[SettingKeys::tls]);
     EXPECT_EQ(1, host.integers[SettingKeys::protocol]);
     EXPECT_EQ(L"C:\\klucze\\id_ed25519", host.texts[SettingKeys::keyFile]);
+    EXPECT_EQ(0, host.integers[SettingKeys::expireDays]);
 
     // A choice this version does not know fails closed: TLS required.
     host.integers[SettingKeys::tls] = 7;
@@ -121,7 +123,7 @@ TEST_F(OptionsPageTest, CancelAndUnknownCodesWriteNothing)
     for (DWORD action : {4u, 6u, 0u, 99u}) {
         send(action);
         ASSERT_NE(nullptr, pluginState.optionsControls) << action;
-        EXPECT_EQ(20, childCount());
+        EXPECT_EQ(23, childCount());
     }
     EXPECT_TRUE(setCalls().empty());
 }

@@ -82,7 +82,7 @@ struct RecordingHostCalls {
             auto request = reinterpret_cast<ConfigFileRequest*>(wParam);
             call.record = L"size=" + std::to_wstring(request->size) + L" capacity=" +
                           std::to_wstring(request->capacity) + L" buffer=" + text(request->buffer);
-            wcscpy(request->buffer, L"C:\\profile\\Vornix.cfg");
+            wcscpy(request->buffer, current->configFile.c_str());
             result = 1;
         } else if (called == L"WTW/Settings/Init") {
             call.record = text(reinterpret_cast<const wchar_t*>(wParam));

@@ -25,6 +25,7 @@ public:
     HostFunctionTable table;
     bool sendFileExists = false;       // answer of functionExists("wtwSkarvelin/sendFile")
     HostHandle settingsHandle = reinterpret_cast<HostHandle>(0x5E7);
+    std::wstring configFile = L"C:\\profile\\Vornix.cfg";  // what GetMyConfigFile answers
 
     std::vector<HostCall> calls();
     std::vector<std::wstring> names();  // "function name" of each call

@@ -73,6 +73,12 @@ void show(const std::exception_ptr& failure, Caption caption)
     }
 }
 
+std::wstring textOf(const std::exception_ptr& failure)
+{
+    const wchar_t* caption = nullptr;
+    return describe(failure, caption);
+}
+
 void showFailedFiles(const std::vector<FailedFile>& files, size_t filesChosen)
 {
     const wchar_t* caption = nullptr;

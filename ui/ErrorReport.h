@@ -21,6 +21,9 @@ struct FailedFile {
     std::exception_ptr failure;
 };
 
+// The failure's words, as its own box would show them.
+std::wstring textOf(const std::exception_ptr& failure);
+
 // One box for all of them, each named by its path with its reason, titled
 // by the first one's kind. Waits until the user dismisses it.
 void showFailedFiles(const std::vector<FailedFile>& files, size_t filesChosen);

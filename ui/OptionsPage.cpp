@@ -3,6 +3,7 @@
 #include "plugin/HostInterface.h"
 #include "plugin/HostLog.h"
 #include "plugin/PluginState.h"
+#include "plugin/SentFiles.h"
 #include "plugin/SettingsStore.h"
 #include "plugin/StoredPassword.h"
 #include "remote/FtpSettings.h"
@@ -11,6 +12,7 @@
 #include <commctrl.h>
 #include <strsafe.h>
 
+#include <cwchar>
 #include <iterator>
 #include <new>
 
@@ -28,7 +30,8 @@ const int pairedOrder[] = {Controls::FtpHostLabel, Controls::FtpHostEdit, Contro
                            Controls::DirLabel, Controls::DirEdit, Controls::HttpHostLabel,
                            Controls::HttpHostEdit, Controls::LinksOnlyShownCheck, Controls::AutoCloseCheck,
                            Controls::CopyLinkCheck, Controls::TlsLabel, Controls::TlsList, Controls::ProtocolLabel,
-                           Controls::ProtocolList, Controls::KeyFileLabel, Controls::KeyFileEdit, Controls::CheckPanel};
+                           Controls::ProtocolList, Controls::KeyFileLabel, Controls::KeyFileEdit, Controls::ExpireDaysLabel,
+                           Controls::ExpireDaysEdit, Controls::ExpireDaysUnit, Controls::CheckPanel};
 
 const int checkButtonId = 9;
 const UINT_PTR panelSubclassId = 1;
@@ -60,6 +63,7 @@ struct ControlLayout {
 };
 
 const int editTextCapacity = 256;  // characters saved of an edit box, with the terminator
+const int expireDaysDigits = 4;    // SentFiles::maxExpireDays
 
 const DWORD labelStyle = WS_CHILD | WS_VISIBLE;
 const DWORD editStyle = labelStyle | WS_BORDER;
@@ -95,9 +99,12 @@ const ControlLayout controlLayouts[] = {
      L"Plik klucza prywatnego SSH w formacie OpenSSH (pusty: logowanie hasłem; z kluczem „Hasło” to hasło klucza):",
      labelStyle, 0, 438, 0, 24, 0},
     {Controls::KeyFileEdit, L"EDIT", nullptr, editStyle, 0, 462, 0, 18, 8},
+    {Controls::ExpireDaysLabel, L"STATIC", L"Usuwaj wysłane pliki po", labelStyle, 0, 494, 140, 18, 0},
+    {Controls::ExpireDaysEdit, L"EDIT", nullptr, editStyle | ES_NUMBER, 140, 492, 50, 18, 10},
+    {Controls::ExpireDaysUnit, L"STATIC", L"dniach (0: nigdy)", labelStyle, 196, 494, 140, 18, 0},
     // A window of the page's own around the button: the host's page area
     // would not pass its click on.
-    {Controls::CheckPanel, L"STATIC", L"", labelStyle, 0, 492, 100, 24, 0},
+    {Controls::CheckPanel, L"STATIC", L"", labelStyle, 0, 522, 100, 24, 0},
 };
 
 // Writes the text and its terminator only: the rest of the buffer is the host's.
@@ -124,6 +131,16 @@ int32_t chosenIn(HWND list)
 {
     LRESULT chosen = SendMessageW(list, CB_GETCURSEL, 0, 0);
     return chosen == CB_ERR ? 0 : static_cast<int32_t>(chosen);
+}
+
+// The box takes digits only; anything else there (pasted) counts as 0, never.
+int32_t daysIn(HWND box)
+{
+    wchar_t text[expireDaysDigits + 1] = {};
+    GetWindowTextW(box, text, expireDaysDigits + 1);
+    wchar_t* end = nullptr;
+    long days = std::wcstol(text, &end, 10);
+    return *end == L'\0' && days > 0 ? static_cast<int32_t>(days) : 0;
 }
 
 int checkValue(HWND box)
@@ -260,6 +277,8 @@ OptionsPageControls* OptionsPage::createControls(HWND parent, HINSTANCE module, 
         std::wstring stored;
         if (layout.slot == Controls::PasswordEdit)
             StoredPassword::read(stored);
+        else if (layout.slot == Controls::ExpireDaysEdit)
+            stored = std::to_wstring(SentFiles::expireDays());
         else if (!layout.text)
             stored = SettingsStore::readString(editKeys[layout.slot]);
         controls->windows[layout.slot] = CreateWindowExW(
@@ -277,6 +296,7 @@ OptionsPageControls* OptionsPage::createControls(HWND parent, HINSTANCE module, 
     fillList(controls->windows[Controls::TlsList], tlsChoices, static_cast<WPARAM>(FtpSettings::readTlsMode()));
     bool sftp = SettingsStore::readInt(SettingKeys::protocol).value == static_cast<int32_t>(Protocol::Sftp);
     fillList(controls->windows[Controls::ProtocolList], protocolChoices, sftp ? 1 : 0);
+    SendMessageW(controls->windows[Controls::ExpireDaysEdit], EM_LIMITTEXT, expireDaysDigits, 0);
     addCheckButton(controls, module);
     return controls;
 }
@@ -309,6 +329,7 @@ void OptionsPage::saveControls(OptionsPageControls* controls)
     SettingsStore::writeInt(SettingKeys::copyLink, checkValue(controls->windows[Controls::CopyLinkCheck]));
     SettingsStore::writeInt(SettingKeys::tls, chosenIn(controls->windows[Controls::TlsList]));
     SettingsStore::writeInt(SettingKeys::protocol, chosenIn(controls->windows[Controls::ProtocolList]));
+    SettingsStore::writeInt(SettingKeys::expireDays, daysIn(controls->windows[Controls::ExpireDaysEdit]));
 }
 
 void OptionsPage::destroyControls(OptionsPageControls* controls)

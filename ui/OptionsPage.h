@@ -1,6 +1,7 @@
 // The plug-in's page in the host's options window: labelled edit boxes, three
 // check boxes, a labelled drop-down list of the three TLS choices and one of
-// the protocols, and "Sprawdź", which checks the values in the boxes (saved
+// the protocols, the days after which sent files are removed, and
+// "Sprawdź", which checks the values in the boxes (saved
 // or not) and turns into "Anuluj" while the check runs.
 #pragma once
 
@@ -17,7 +18,7 @@ struct OptionsPageControls {
         FtpHostEdit, UsernameEdit, PasswordEdit, DirEdit, HttpHostEdit, KeyFileEdit,
         FtpHostLabel, UsernameLabel, PasswordLabel, DirLabel, HttpHostLabel, KeyFileLabel,
         LinksOnlyShownCheck, AutoCloseCheck, CopyLinkCheck, TlsLabel, TlsList, ProtocolLabel, ProtocolList,
-        CheckPanel, Count
+        ExpireDaysLabel, ExpireDaysEdit, ExpireDaysUnit, CheckPanel, Count
     };
     HWND windows[Count];
     HWND checkButton;                     // inside CheckPanel, which hears its clicks

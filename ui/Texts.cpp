@@ -7,6 +7,7 @@ namespace Texts {
 
 const wchar_t* const sendMenuItem = L"Wyślij plik na FTP...";
 const wchar_t* const deleteAllMenuItem = L"Usuń wszystkie pliki na serwerze FTP";
+const wchar_t* const sentFilesMenuItem = L"Wysłane pliki na FTP...";
 const wchar_t* const optionsPageCaption = L"FTP";
 
 const wchar_t* const deleteAllQuestion =
@@ -19,6 +20,9 @@ const wchar_t* const choiceTooLong =
     L"Wybrano naraz zbyt wiele plików (ich nazwy są dłuższe niż 262143 znaki). Wybierz mniej plików.";
 const wchar_t* const clipboardUnavailable =
     L"Nie można skopiować linku do schowka: schowek jest zajęty przez inny program. Link jest w oknie rozmowy.";
+const wchar_t* const linkNotWeb =
+    L"Ten link nie jest adresem WWW (http:// lub https://), więc nie zostanie otwarty. Sprawdź link w opcjach "
+    L"wtyczki (FTP).";
 
 namespace {
 

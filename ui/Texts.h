@@ -13,6 +13,8 @@ namespace Texts {
 
 extern const wchar_t* const sendMenuItem;
 extern const wchar_t* const deleteAllMenuItem;
+extern const wchar_t* const sentFilesMenuItem;
+extern const wchar_t* const linkNotWeb;
 extern const wchar_t* const optionsPageCaption;
 
 extern const wchar_t* const deleteAllQuestion;

@@ -307,5 +307,67 @@ class ServerDeleteAllTest(MatrixTest):
         self.assertEqual(sorted(order[order.index("sub"):]), server.files())
 
 
+def sent_rows(result):
+    """The rows a `sent` or `sent-delete` printed, each as its columns."""
+    return [line.split(": ", 1)[1].split(" | ") for line in result.starting("sent-file ")]
+
+
+class SentFilesTest(MatrixTest):
+    DAY = 86400
+
+    def listed_names(self):
+        return [row[0] for row in sent_rows(self.host.run("sent"))]
+
+    def write_sent_list(self, records):
+        """The list of sent files as docs/sent-files.md describes it, for
+        files the test put on the server: (sent at, name, size, server's time)."""
+        server = "127.0.0.1:%d" % (22 if SFTP else 21)
+        lines = ["Vornix sent files 1"] + ["\t".join(map(str, [
+            sent_at, int(SFTP), server, "", name, "C:\\\\pliki\\\\" + name, size, server_time, "alice",
+            "http://127.0.0.1/pliki/" + name])) for sent_at, name, size, server_time in records]
+        with open(os.path.join(self.host.profile, "Vornix.sent.txt"), "w", encoding="utf-8", newline="") as f:
+            f.write("\r\n".join(lines) + "\r\n")
+
+    def test_sent_files_are_listed_newest_first_and_the_chosen_ones_leave_the_server(self):
+        server = self.start_ftp(KIND)
+        self.host.configure(**SERVER)
+        chosen = [self.local_file(name, name.encode() * 10) for name in ("a.txt", "b.txt", "c.txt")]
+        self.host.run(*[word for path in chosen for word in ("--file", path)], "send")
+        rows = sent_rows(self.host.run("sent"))
+        self.assertEqual([[name, "alice", "50B", "http://127.0.0.1/pliki/" + name]
+                          for name in ("c.txt", "b.txt", "a.txt")], [row[:2] + row[3:] for row in rows])
+        for row in rows:
+            self.assertRegex(row[2], r"^\d{4}-\d\d-\d\d \d\d:\d\d$")
+        os.remove(os.path.join(server.root, "a.txt"))
+        result = self.host.run("sent-delete", "2", "3")
+        self.assertEqual(["c.txt"], server.files())
+        self.assertEqual(['message box "Vornix": Z serwera usunięto 1 z 2 wybranych plików.\\na.txt: nie było go już '
+                          'na serwerze; usunięto go z listy.'], result.starting("message box"))
+        self.assertEqual(["c.txt"], [row[0] for row in sent_rows(result)])
+        # Delete-all forgets the files it took.
+        self.assertEqual([QUESTION, SUCCESS], self.host.run("--answer", "yes", "clean").starting("message box"))
+        self.assertEqual([], self.listed_names())
+
+    def test_expiry_removes_only_unchanged_files_it_sent_long_enough_ago(self):
+        server = self.start_ftp(KIND)
+        for name, data in (("old.txt", b"o" * 10), ("replaced.txt", b"r" * 20), ("touched.txt", b"t" * 10),
+                           ("fresh.txt", b"f" * 10), ("foreign.txt", b"x" * 10)):
+            server.write(name, data)
+        now = int(time.time())
+        mtime = int(os.stat(os.path.join(server.root, "old.txt")).st_mtime)
+        expired = now - 2 * self.DAY
+        self.write_sent_list([(expired, "old.txt", 10, mtime), (expired, "replaced.txt", 10, -1),
+                              (expired, "touched.txt", 10, mtime - 100), (now, "fresh.txt", 10, -1)])
+        self.host.configure(**dict(SERVER, expireDays=1))
+        result = self.host.run("info")
+        self.assertEqual(["foreign.txt", "fresh.txt", "replaced.txt", "touched.txt"], server.files())
+        changed = "on the server is another file now (its size or time differs); it stays there"
+        self.assertEqual(["log FTP: expiry: removed old.txt from the server",
+                          "log FTP: expiry: replaced.txt " + changed, "log FTP: expiry: touched.txt " + changed],
+                         result.starting("log FTP: expiry"))
+        self.assertEqual([], result.starting("message box"))
+        self.assertEqual(["fresh.txt"], self.listed_names())
+
+
 if __name__ == "__main__":
     harness.main()

@@ -16,11 +16,11 @@ namespace {
 const wchar_t mainWindowClass[] = L"{B993D471-D465-43F2-BBA5-DEEA18A1789E}";
 const wchar_t pageId[] = L"{6F1C2B1E-3A4D-4E5F-8A9B-0C1D2E3F4A5B}";
 // The page has the plug-in's shape: six edit boxes, three check boxes, two lists.
-const wchar_t* const textKeys[] = {L"opt0", L"opt1", L"opt2", L"opt3", L"opt4", L"opt5"};
+const wchar_t* const textKeys[] = {L"opt0", L"opt1", L"opt2", L"opt3", L"opt4", L"opt5", L"opt6"};
 const wchar_t* const checkKeys[] = {L"chk0", L"chk1", L"chk2"};
 const int checks = 3;
 const wchar_t* const listKeys[] = {L"list0", L"list1"};
-const int edits = 6;
+const int edits = 7;
 
 const PluginInfo info = {sizeof(PluginInfo), L"TestPlugin", L"Wtyczka testowa", L"(c) tests", L"tests",
     L"tests@example.org", L"https://example.org/tests", L"", 1200, 0x10203, 0x10000, 0x10000, 0, 0,
@@ -31,7 +31,7 @@ HMODULE module;
 HostHandle settings;
 HostHandle rebuildHook;
 HostHandle sendFileFunction;
-HWND pageControls[11];
+HWND pageControls[edits + checks + 2];
 
 void say(const wchar_t* format, ...)
 {
@@ -312,7 +312,7 @@ void createPage(const OptionsPageEvent& event)
         INT32 checked = 1;
         readInt(checkKeys[i], &checked);
         pageControls[edits + i] = CreateWindowExW(0, L"BUTTON", L"pole", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX,
-            event.x, event.y + 150 + 24 * i, 200, 20, event.parent, nullptr, module, nullptr);
+            event.x, event.y + 170 + 24 * i, 200, 20, event.parent, nullptr, module, nullptr);
         SendMessageW(pageControls[edits + i], BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
     for (int i = 0; i < 2; ++i) {
@@ -320,7 +320,7 @@ void createPage(const OptionsPageEvent& event)
         readInt(listKeys[i], &chosen);
         HWND& list = pageControls[edits + checks + i];
         list = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, event.x,
-            event.y + 230 + 30 * i, 200, 100, event.parent, nullptr, module, nullptr);
+            event.y + 250 + 30 * i, 200, 100, event.parent, nullptr, module, nullptr);
         for (const wchar_t* choice : {L"jeden", L"dwa", L"trzy"})
             SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
         SendMessageW(list, CB_SETCURSEL, chosen, 0);
