@@ -23,7 +23,7 @@ const wchar_t* const compatSendFunctionName = L"wtwSkarvelin/sendFile";
 const wchar_t* const sendItemId = L"Vornix/sendFile";
 const wchar_t* const sendMenuId = L"WTW/Menu/Contact/Send";
 const wchar_t* const deleteAllItemId = L"Vornix/delAll";
-const wchar_t* const deleteAllMenuId = L"WTW/Menu/Main/Opt";
+const wchar_t* const mainOptionsMenuId = L"WTW/Menu/Main/Opt";
 const wchar_t* const sentFilesItemId = L"Vornix/sentFiles";
 
 INT_PTR callHost(const wchar_t* name, WPARAM wParam, LPARAM lParam)
@@ -44,44 +44,43 @@ void addOptionsPage()
              reinterpret_cast<LPARAM>(&page));
 }
 
+struct MenuEntry {
+    const wchar_t* itemId;
+    const wchar_t* menuId;
+    const wchar_t* caption;
+    HostHandler handler;
+};
+
+// In the order they are added and removed.
+const MenuEntry menuEntries[] = {
+    {sendItemId, sendMenuId, Texts::sendMenuItem, SendCommand::onMenuCommand},
+    {deleteAllItemId, mainOptionsMenuId, Texts::deleteAllMenuItem, DeleteAllCommand::onMenuCommand},
+    {sentFilesItemId, mainOptionsMenuId, Texts::sentFilesMenuItem, SentFilesCommand::onMenuCommand},
+};
+
 void addMenuItems()
 {
-    MenuItemInfo item = {};
-    item.size = sizeof(item);
-    item.itemId = sendItemId;
-    item.menuId = sendMenuId;
-    item.caption = Texts::sendMenuItem;
-    item.handler = SendCommand::onMenuCommand;
-    item.userData = &pluginState;
-    callHost(L"WTW/Menu/Add", reinterpret_cast<WPARAM>(&item), 0);
-
-    item.itemId = deleteAllItemId;
-    item.menuId = deleteAllMenuId;
-    item.caption = Texts::deleteAllMenuItem;
-    item.handler = DeleteAllCommand::onMenuCommand;
-    item.userData = &pluginState;
-    callHost(L"WTW/Menu/Add", reinterpret_cast<WPARAM>(&item), 0);
-
-    item.itemId = sentFilesItemId;
-    item.menuId = deleteAllMenuId;
-    item.caption = Texts::sentFilesMenuItem;
-    item.handler = SentFilesCommand::onMenuCommand;
-    item.userData = &pluginState;
-    callHost(L"WTW/Menu/Add", reinterpret_cast<WPARAM>(&item), 0);
+    for (const MenuEntry& entry : menuEntries) {
+        MenuItemInfo item = {};
+        item.size = sizeof(item);
+        item.itemId = entry.itemId;
+        item.menuId = entry.menuId;
+        item.caption = entry.caption;
+        item.handler = entry.handler;
+        item.userData = &pluginState;
+        callHost(L"WTW/Menu/Add", reinterpret_cast<WPARAM>(&item), 0);
+    }
 }
 
 void removeMenuItems()
 {
-    MenuItemInfo item = {};
-    item.size = sizeof(item);
-    item.itemId = sendItemId;
-    item.menuId = sendMenuId;
-    callHost(L"WTW/Menu/Remove", reinterpret_cast<WPARAM>(&item), 0);
-    item.itemId = deleteAllItemId;
-    item.menuId = deleteAllMenuId;
-    callHost(L"WTW/Menu/Remove", reinterpret_cast<WPARAM>(&item), 0);
-    item.itemId = sentFilesItemId;
-    callHost(L"WTW/Menu/Remove", reinterpret_cast<WPARAM>(&item), 0);
+    for (const MenuEntry& entry : menuEntries) {
+        MenuItemInfo item = {};
+        item.size = sizeof(item);
+        item.itemId = entry.itemId;
+        item.menuId = entry.menuId;
+        callHost(L"WTW/Menu/Remove", reinterpret_cast<WPARAM>(&item), 0);
+    }
 }
 
 void createCompatSendFunction()
