@@ -24,6 +24,10 @@
 // inside PostMessageW); delivered_at, ended_at, closed_at (s: link shown, job
 // reaped, progress window gone);
 // bytes, seconds (start to link shown), mbps, peak_ws; or error=TEXT.
+// With BENCH_PROBE_NO_WINDOW=1 in the environment, a CBT hook refuses the
+// plug-in's windows, so its upload runs windowless, as when the progress
+// window cannot be made, with all else alike: the window's own cost is the
+// difference.
 #include "bench/BenchHost.h"
 
 #include <algorithm>
@@ -260,6 +264,16 @@ double worstTickAt(double from, double to)
     return at;
 }
 
+HMODULE refusedModule = nullptr;
+
+LRESULT CALLBACK refuseWindows(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND &&
+        reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->hInstance == reinterpret_cast<HINSTANCE>(refusedModule))
+        return 1;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 HWND createMainWindow()
 {
     WNDCLASSEXW windowClass = {};
@@ -336,6 +350,11 @@ int main(int argc, char** argv)
     if (!load || !unload) {
         Bench::result("error", std::string("cannot load ") + argv[1]);
         return 1;
+    }
+    char noWindow[4] = "";
+    if (GetEnvironmentVariableA("BENCH_PROBE_NO_WINDOW", noWindow, sizeof noWindow) && noWindow[0] == '1') {
+        refusedModule = plugin;
+        SetWindowsHookExW(WH_CBT, refuseWindows, nullptr, GetCurrentThreadId());
     }
     load(0, &host.table);
     if (!findSendFile(host)) {
