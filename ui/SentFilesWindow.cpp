@@ -13,6 +13,7 @@
 #include <atomic>
 #include <ctime>
 #include <cwchar>
+#include <iterator>
 
 namespace {
 
