@@ -6,8 +6,6 @@
 #include "ui/ErrorReport.h"
 #include "ui/SentFilesWindow.h"
 
-#include <Poco/Exception.h>
-
 #include <ctime>
 
 namespace Vornix {

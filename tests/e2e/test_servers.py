@@ -344,7 +344,17 @@ class SentFilesTest(MatrixTest):
         self.assertEqual(['message box "Vornix": Z serwera usunięto 1 z 2 wybranych plików.\\na.txt: nie było go już '
                           'na serwerze; usunięto go z listy.'], result.starting("message box"))
         self.assertEqual(["c.txt"], [row[0] for row in sent_rows(result)])
+        # With the settings naming another server there is no login for it: the file and its row stay.
+        self.host.configure(ftpHost="127.0.0.1:2121")
+        result = self.host.run("sent-delete", "1")
+        server_name = "127.0.0.1:%d" % (22 if SFTP else 21)
+        self.assertEqual(['message box "Vornix": Z serwera usunięto 0 z 1 wybranych plików.\\nc.txt: jest na innym '
+                          'serwerze (%s) niż ustawiony w opcjach, więc nie można go usunąć.' % server_name],
+                         result.starting("message box"))
+        self.assertEqual(["c.txt"], [row[0] for row in sent_rows(result)])
+        self.assertEqual(["c.txt"], server.files())
         # Delete-all forgets the files it took.
+        self.host.configure(**SERVER)
         self.assertEqual([QUESTION, SUCCESS], self.host.run("--answer", "yes", "clean").starting("message box"))
         self.assertEqual([], self.listed_names())
 
