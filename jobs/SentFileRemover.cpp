@@ -43,8 +43,9 @@ void SentFileRemover::forgetGone(const std::vector<Result>& results)
 {
     SentFiles::forget([&](const SentFileRecord& listed) {
         for (const Result& result : results)
-            if (result.outcome != Outcome::onOtherServer && result.outcome != Outcome::failed &&
-                result.outcome != Outcome::notReached && result.record.sameFile(listed))
+            if ((result.outcome == Outcome::removed || result.outcome == Outcome::alreadyGone ||
+                 result.outcome == Outcome::changedOnServer) &&
+                result.record.sameFile(listed))
                 return true;
         return false;
     });
