@@ -18,7 +18,7 @@ bool isCheckBoxKey(const std::wstring& key)
 
 CommandLine::CommandLine(const std::vector<std::wstring>& arguments, const std::wstring& hostDir)
     : pluginPath(hostDir + L"\\Vornix.dll"), profileDir(hostDir + L"\\profile"), answerYes(false),
-      abortAt(-1), timeoutSeconds(120), unloadAfterSeconds(0), runs(1), cancelCheckAfterMs(0), forgetContact(false)
+      abortAt(-1), timeoutSeconds(120), unloadAfterSeconds(0), runs(1), cancelCheckAfterMs(0), forgetContact(false), typing(false)
 {
     for (size_t index = 0; index < arguments.size(); ++index) {
         if (arguments[index].compare(0, 2, L"--") == 0)
@@ -56,7 +56,7 @@ const wchar_t* CommandLine::usage()
            L"options: --plugin PATH  --profile DIR  --contact CLASS/NUMBER/ID (repeatable)\n"
            L"         --file PATH (repeatable)  --answer yes|no  --abort-at BYTES  --abort-on TEXT\n"
            L"         --timeout SECONDS  --unload-after SECONDS  --runs N  --forget-contact\n"
-           L"         --cancel-check-after MS\n"
+           L"         --cancel-check-after MS  --typing\n"
            L"commands: info | options [KEY=VALUE...] | check [KEY=VALUE...] | send | send-as-plugin [PATH...] |\n"
            L"          clean | clipboard | gui";
 }
@@ -92,6 +92,10 @@ size_t CommandLine::option(const std::vector<std::wstring>& arguments, size_t in
     const std::wstring& name = arguments[index];
     if (name == L"--forget-contact") {
         forgetContact = true;
+        return index;
+    }
+    if (name == L"--typing") {
+        typing = true;
         return index;
     }
     if (std::find(names.begin(), names.end(), name) == names.end())

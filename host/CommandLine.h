@@ -42,6 +42,7 @@ public:
     DWORD runs;                // load, command, unload and free the plug-in this many times in one process
     DWORD cancelCheckAfterMs;  // check: press its cancel this long after "Sprawdź"; 0: never
     bool forgetContact;        // overwrite and free the contact's texts once the call that passed them returns
+    bool typing;               // the first contact's conversation has the focus as the command runs
     std::wstring command;
     std::vector<std::wstring> commandArguments;
 

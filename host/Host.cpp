@@ -1,6 +1,7 @@
 #include "host/Host.h"
 
 #include "host/ScriptedCommands.h"
+#include "host/Text.h"
 
 #include <commctrl.h>
 
@@ -45,11 +46,15 @@ int Host::run()
     InitCommonControlsEx(&controls);
     if (!loadPlugin())
         return 1;
+    if (commandLine.typing && contacts.size() > 0)
+        typingBox = mainWindow.startTyping(contacts.at(0).name());
     int status = runCommand();
     if (forPeople)
         pump(INFINITE);  // until the main window closes
     else
         waitUntilIdle();
+    if (typingBox)
+        reportFocus();
     shutDown();
     return status;
 }
@@ -143,6 +148,20 @@ bool Host::pump(DWORD milliseconds)
             return true;
         DWORD wait = milliseconds == INFINITE ? INFINITE : milliseconds - elapsed;
         MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+// Where the keys a person goes on typing would go now.
+void Host::reportFocus()
+{
+    HWND focus = GetFocus();
+    if (focus == typingBox) {
+        transcript.line(L"focus: the conversation's typing box");
+    } else if (!focus) {
+        transcript.line(L"focus: no window");
+    } else {
+        transcript.line(L"focus: " + Text::windowClass(focus) + L" \"" + Text::windowText(focus) + L"\" in \"" +
+                        Text::windowText(GetAncestor(focus, GA_ROOT)) + L"\"");
     }
 }
 

@@ -33,6 +33,7 @@ private:
     void waitUntilIdle();
     bool idle() const;
     bool pump(DWORD milliseconds);
+    void reportFocus();
     void shutDown();
 
     const CommandLine& commandLine;
@@ -50,4 +51,5 @@ private:
     MainWindow mainWindow;
     std::unique_ptr<PluginWindows> pluginWindows;
     std::unique_ptr<DialogWatcher> watcher;
+    HWND typingBox = nullptr;
 };

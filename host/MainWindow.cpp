@@ -231,6 +231,13 @@ void MainWindow::openOptions()
     optionsWindow->open(0);
 }
 
+HWND MainWindow::startTyping(const std::wstring& contact)
+{
+    ConversationWindow& typedInto = conversation(contact);
+    typedInto.startTyping();
+    return typedInto.typingBox();
+}
+
 ConversationWindow& MainWindow::conversation(const std::wstring& contact)
 {
     std::unique_ptr<ConversationWindow>& found = conversations[contact];

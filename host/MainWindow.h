@@ -36,6 +36,8 @@ public:
     void post(const ConversationService::Message& message);
     // Cancels an options window that a person left open.
     void closeOptions();
+    // The contact's conversation, with the focus in its typing box; returns the box.
+    HWND startTyping(const std::wstring& contact);
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -26,8 +26,9 @@ void UploadProgress::begin(const std::wstring& caption, const std::wstring& loca
     PostMessageW(GetDlgItem(window, ProgressWindow::ProgressBar), PBM_SETRANGE32, 0, barValue(size));
     // The bar starts again for each file of a send.
     PostMessageW(GetDlgItem(window, ProgressWindow::ProgressBar), PBM_SETPOS, 0, 0);
-    // Asynchronous: the messenger's thread may be waiting for this one at unload.
-    ShowWindowAsync(window, SW_SHOWNORMAL);
+    // Asynchronous: the messenger's thread may be waiting for this one at
+    // unload. Not activated: keys typed into a conversation stay there.
+    ShowWindowAsync(window, SW_SHOWNOACTIVATE);
     startTime = _time64(nullptr);
 }
 

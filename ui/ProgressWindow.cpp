@@ -100,7 +100,8 @@ INT_PTR CALLBACK ProgressWindow::dialogProc(HWND window, UINT message, WPARAM wP
     if (message == WM_INITDIALOG) {
         std::lock_guard<std::mutex> lock(flagsLock);
         flags[window] = std::make_shared<std::atomic<bool>>(false);
-        return TRUE;
+        // FALSE: the focus stays where the user is typing.
+        return FALSE;
     }
     if (message == WM_COMMAND)
         return onCommand(window, LOWORD(wParam));
