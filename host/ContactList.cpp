@@ -1,6 +1,24 @@
 #include "host/ContactList.h"
 
 #include <algorithm>
+#include <cwctype>
+
+namespace {
+
+bool isNumberId(const std::wstring& id)
+{
+    return id.size() > 1 && id[0] == L'#' &&
+           std::all_of(id.begin() + 1, id.end(), [](wchar_t c) { return std::iswdigit(c) != 0; });
+}
+
+UINT_PTR recordId(const Contact& contact)
+{
+    if (isNumberId(contact.id))
+        return static_cast<UINT_PTR>(std::stoull(contact.id.substr(1)));
+    return reinterpret_cast<UINT_PTR>(contact.id.c_str());
+}
+
+}
 
 std::wstring Contact::name() const
 {
@@ -33,7 +51,7 @@ ContactRecord ContactList::record(size_t index) const
     const Contact& contact = at(index);
     ContactRecord record = {};
     record.size = sizeof(ContactRecord);
-    record.id = reinterpret_cast<UINT_PTR>(contact.id.c_str());
+    record.id = recordId(contact);
     record.netClass = contact.netClass.c_str();
     record.netId = contact.netId;
     return record;
@@ -48,4 +66,13 @@ std::vector<std::wstring> ContactList::sendFunctions() const
             names.push_back(name);
     }
     return names;
+}
+
+std::wstring ContactList::idText(UINT_PTR id) const
+{
+    for (const auto& contact : contacts) {
+        if (recordId(*contact) == id)
+            return contact->id;
+    }
+    return L"#" + std::to_wstring(id);
 }

@@ -10,7 +10,7 @@
 struct Contact {
     std::wstring netClass;
     INT32 netId;
-    std::wstring id;
+    std::wstring id;  // "#N": the record carries the number N, as some callers pass one
 
     // CLASS/NUMBER/ID, as the command line names a contact.
     std::wstring name() const;
@@ -28,6 +28,9 @@ public:
     ContactRecord record(size_t index) const;
     // One name a network, in the order the contacts give them.
     std::vector<std::wstring> sendFunctions() const;
+    // The id a record carries back, as the list names it. A value the list
+    // never handed out is shown as "#" and its number, never read as memory.
+    std::wstring idText(UINT_PTR id) const;
 
 private:
     // Held by pointer: records point into the strings, which must never move.

@@ -7,7 +7,7 @@
 #include "host/Transcript.h"
 
 ConversationService::ConversationService(FunctionRegistry& registry, Transcript& transcript, const ContactList& contacts)
-    : transcript(transcript)
+    : transcript(transcript), contacts(contacts)
 {
     registry.createFunction(L"WTW/PFShowMessage", serviceThunk<ConversationService, &ConversationService::show>, this);
     for (const std::wstring& function : contacts.sendFunctions()) {
@@ -41,7 +41,7 @@ INT_PTR __cdecl ConversationService::send(WPARAM wParam, LPARAM, void* userData)
     return 1;
 }
 
-// The contact's id is the wide string the host put into its record.
+// The contact's id is the host's own value, named by its contact list.
 bool ConversationService::read(WPARAM wParam, Message* message)
 {
     auto record = reinterpret_cast<const ChatMessage*>(wParam);
@@ -49,7 +49,7 @@ bool ConversationService::read(WPARAM wParam, Message* message)
         return false;
     const ContactRecord& contact = record->contact;
     message->contact = Text::copyOf(contact.netClass) + L"/" + std::to_wstring(contact.netId) + L"/" +
-                       Text::copyOf(reinterpret_cast<const wchar_t*>(contact.id));
+                       contacts.idText(contact.id);
     message->text = Text::copyOf(record->text);
     return true;
 }

@@ -39,6 +39,7 @@ private:
     void deliver(const std::wstring& event, const Message& message);
 
     Transcript& transcript;
+    const ContactList& contacts;
     Listener listener;
     std::vector<std::unique_ptr<Network>> networks;
 };

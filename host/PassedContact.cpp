@@ -3,19 +3,16 @@
 #include <cwchar>
 
 PassedContact::PassedContact(const ContactRecord& original, bool forget)
-    : record(original), id(nullptr), netClass(nullptr)
+    : record(original), netClass(nullptr)
 {
     if (!forget)
         return;
-    id = copy(reinterpret_cast<const wchar_t*>(original.id));
     netClass = copy(original.netClass);
-    record.id = reinterpret_cast<UINT_PTR>(id);
     record.netClass = netClass;
 }
 
 PassedContact::~PassedContact()
 {
-    overwriteAndFree(id);
     overwriteAndFree(netClass);
 }
 

@@ -1,7 +1,8 @@
-// A contact as an upload keeps it: the host's record with its texts copied
-// when the job is made. The job reads the contact minutes later, on its own
-// thread, when the caller's record may be gone (a contact removed meanwhile,
-// or another plug-in's record on its stack).
+// A contact as an upload keeps it: the host's record, with the network's
+// name copied when the job is made. The job reads the contact minutes later,
+// on its own thread, when the caller's record may be gone (a contact removed
+// meanwhile, or another plug-in's record on its stack). The id is the host's
+// value: handed back as it came, never read, so it is the host's to keep valid.
 #pragma once
 
 #include "plugin/HostInterface.h"
@@ -15,13 +16,13 @@ public:
     ContactCopy(const ContactCopy&) = delete;
     ContactCopy& operator=(const ContactCopy&) = delete;
 
-    // The record, whose texts point into this copy.
+    // The record, whose network name points into this copy.
     const ContactRecord& record() const { return copy; }
-    // The contact's id, as the list of sent files names it.
-    const std::wstring& idText() const { return id; }
+    // The contact's network as the list of sent files names it: "CLASS/NUMBER",
+    // empty without a network.
+    std::wstring label() const;
 
 private:
-    std::wstring id;
     std::wstring netClass;
     ContactRecord copy;
 };

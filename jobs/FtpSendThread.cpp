@@ -272,7 +272,7 @@ void FtpSendThread::recordSent(RemoteFolder& folder, size_t index, const std::st
     } catch (const Poco::Exception&) {
         // The file is stored; a connection that fails now is the next file's failure.
     }
-    record.contact = contact.idText();
+    record.contact = contact.label();
     std::wstring prefix = SettingsStore::readString(SettingKeys::httpHost);
     if (!prefix.empty())
         record.link = LinkText::linkFor(prefix, remoteName);

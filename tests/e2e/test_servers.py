@@ -334,7 +334,7 @@ class SentFilesTest(MatrixTest):
         chosen = [self.local_file(name, name.encode() * 10) for name in ("a.txt", "b.txt", "c.txt")]
         self.host.run(*[word for path in chosen for word in ("--file", path)], "send")
         rows = sent_rows(self.host.run("sent"))
-        self.assertEqual([[name, "alice", "50B", "http://127.0.0.1/pliki/" + name]
+        self.assertEqual([[name, "XY/1", "50B", "http://127.0.0.1/pliki/" + name]
                           for name in ("c.txt", "b.txt", "a.txt")], [row[:2] + row[3:] for row in rows])
         for row in rows:
             self.assertRegex(row[2], r"^\d{4}-\d\d-\d\d \d\d:\d\d$")

@@ -74,6 +74,33 @@ class UploadTest(harness.EndToEndTest):
         self.assertEqual(["shown XY/1/alice: http://127.0.0.1/pliki/a.txt"], result.starting(("sent", "shown")), result)
         self.assertEqual(b"abc", server.read("a.txt"))
 
+    # Keys typed into a conversation stay there while a send that another
+    # plug-in started runs and ends, and when it fails before its window shows.
+    def test_the_conversation_keeps_the_keyboard_while_a_send_runs(self):
+        for password, boxes in (("secret", 0), ("wrong", 1)):
+            with self.subTest(password=password):
+                server = self.start_server()
+                self.host.configure(**dict(SERVER, autoClose=0, password=password))
+                path = harness.windows_path(self.local_file("a.txt", b"abc"))
+                result = self.host.run("--typing", "send-as-plugin", path)
+                server.stop()
+                self.servers.remove(server)
+                self.assertEqual(boxes, len(result.starting("message box")), result)
+                self.assertEqual(["focus: the conversation's typing box"], result.starting("focus"))
+
+    # Another plug-in may pass a number as the contact's id: it goes back to
+    # the messenger unread with the link, and the list of sent files names
+    # the contact's network.
+    def test_a_number_as_the_contact_id_goes_back_unread(self):
+        self.start_server()
+        self.host.configure(**SERVER)
+        path = harness.windows_path(self.local_file("a.txt", b"abc"))
+        result = self.host.run("--contact", "XY/1/#12345", "send-as-plugin", path)
+        self.assertEqual(["shown XY/1/#12345: http://127.0.0.1/pliki/a.txt"], result.starting(("sent", "shown")))
+        rows = self.host.run("sent").starting("sent-file ")
+        self.assertEqual(1, len(rows), rows)
+        self.assertEqual("XY/1", rows[0].split(" | ")[1])
+
     def test_password_is_stored_protected_and_one_protected_elsewhere_is_never_sent(self):
         server = self.start_server()
         self.host.configure(**SERVER)
