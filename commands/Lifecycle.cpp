@@ -9,6 +9,7 @@
 #include "plugin/PluginInfo.h"
 #include "plugin/PluginState.h"
 #include "plugin/SettingsStore.h"
+#include "plugin/StoredPassword.h"
 #include "remote/TlsLibrary.h"
 #include "ui/OptionsPage.h"
 #include "ui/ProgressWindow.h"
@@ -110,6 +111,10 @@ int load(HostFunctionTable* host)
         pluginState.menuRebuildHook = host->hookEvent(L"WTW/OnMenuRebuild", onMenuRebuild, nullptr);
         createCompatSendFunction();
         SentFilesCommand::startExpiry();
+        // A password an earlier version stored in plain text is plain no longer.
+        if (!StoredPassword::protectPlain())
+            Vornix::logToHost(Vornix::logLevel, Vornix::logSource,
+                              L"the password an earlier version stored cannot be protected here; it stays as it was");
     } catch (...) {
         Vornix::logCaughtException(L"pluginLoad");
     }

@@ -53,6 +53,55 @@ HWND findButton(HWND parent, const std::wstring& text)
     return nullptr;
 }
 
+std::vector<HWND> controlsUnder(HWND parent)
+{
+    std::vector<HWND> controls;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (controlKind(child) >= 0)
+            controls.push_back(child);
+    }
+    return controls;
+}
+
+// Empty when there are as many of each kind as there are option keys.
+std::wstring countsProblem(const std::vector<HWND>& controls)
+{
+    int counts[3] = {};
+    for (HWND control : controls)
+        ++counts[controlKind(control)];
+    if (counts[0] == 7 && counts[1] == 3 && counts[2] == 2)
+        return L"";
+    return L"the options page and its dialog have " + std::to_wstring(counts[0]) + L" edit boxes, " +
+           std::to_wstring(counts[1]) + L" check boxes and " + std::to_wstring(counts[2]) +
+           L" drop-down lists, not 7, 3 and 2";
+}
+
+// The dialog that withAllControls waits for, and what to do in it.
+std::function<void(HWND)> openedDialogAction;
+HWND openedDialogOwner = nullptr;
+
+BOOL CALLBACK findOwnedDialog(HWND window, LPARAM found)
+{
+    if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == openedDialogOwner &&
+        Text::windowClass(window) == L"#32770") {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK actInOpenedDialog(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findOwnedDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog || !openedDialogAction)
+        return;
+    KillTimer(nullptr, timer);
+    auto action = openedDialogAction;
+    openedDialogAction = nullptr;
+    action(dialog);
+}
+
 std::wstring hex(DWORD value)
 {
     wchar_t text[16];
@@ -110,24 +159,24 @@ int ScriptedCommands::info()
     return 0;
 }
 
-// The page's edit boxes, check boxes and drop-down list, each kind in child
-// order, stand for the values in the order of CommandLine::optionKeys().
+// The page's edit boxes, check boxes and drop-down lists, then those of its
+// "Więcej ustawień..." dialog, each kind in child order, stand for the values
+// in the order of CommandLine::optionKeys().
 int ScriptedCommands::options()
 {
     std::vector<OptionsService::Page> pages = parts.options.pages();
     OptionsWindow window(parts.instance, parts.mainWindow, pages);
     size_t index = 0;
-    std::vector<HWND> controls;
-    if (!openOwnPage(window, index, controls))
+    if (!openOwnPage(window, index))
         return 1;
-    if (commandLine.commandArguments.empty()) {
-        printPage(controls);
-        window.cancel();
-    } else {
-        fillPage(controls);
+    bool print = commandLine.commandArguments.empty();
+    bool done = withAllControls(window.pageArea(index), print ? IDCANCEL : IDOK,
+        [&](const std::vector<HWND>& controls) { print ? printPage(controls) : fillPage(controls); });
+    if (done && !print)
         window.ok();
-    }
-    return 0;
+    else
+        window.cancel();
+    return done ? 0 : 1;
 }
 
 // The page's values as given, then "Sprawdź" pressed; the check's box shows
@@ -139,10 +188,12 @@ int ScriptedCommands::check()
     std::vector<OptionsService::Page> pages = parts.options.pages();
     OptionsWindow window(parts.instance, parts.mainWindow, pages);
     size_t index = 0;
-    std::vector<HWND> controls;
-    if (!openOwnPage(window, index, controls))
+    if (!openOwnPage(window, index))
         return 1;
-    fillPage(controls);
+    if (!withAllControls(window.pageArea(index), IDOK, [&](const std::vector<HWND>& controls) { fillPage(controls); })) {
+        window.cancel();
+        return 1;
+    }
     HWND button = findButton(window.pageArea(index), L"Sprawdź");
     if (!button) {
         window.cancel();
@@ -160,7 +211,7 @@ int ScriptedCommands::check()
     return 0;
 }
 
-bool ScriptedCommands::openOwnPage(OptionsWindow& window, size_t& index, std::vector<HWND>& controls)
+bool ScriptedCommands::openOwnPage(OptionsWindow& window, size_t& index)
 {
     std::vector<OptionsService::Page> pages = parts.options.pages();
     auto own = std::find_if(pages.begin(), pages.end(),
@@ -171,24 +222,43 @@ bool ScriptedCommands::openOwnPage(OptionsWindow& window, size_t& index, std::ve
     }
     index = size_t(own - pages.begin());
     window.open(index);
-    int counts[3] = {};
-    for (HWND child = GetWindow(window.pageArea(index), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        int kind = controlKind(child);
-        if (kind >= 0) {
-            controls.push_back(child);
-            ++counts[kind];
-        }
-    }
-    std::stable_sort(controls.begin(), controls.end(),
-                     [](HWND a, HWND b) { return controlKind(a) < controlKind(b); });
-    if (counts[0] != 7 || counts[1] != 3 || counts[2] != 2) {
-        window.cancel();
-        fail(L"the options page has " + std::to_wstring(counts[0]) + L" edit boxes, " +
-             std::to_wstring(counts[1]) + L" check boxes and " + std::to_wstring(counts[2]) +
-             L" drop-down lists, not 7, 3 and 2");
+    return true;
+}
+
+// "Więcej ustawień..." opens a modal dialog: its loop runs inside the click,
+// and a timer of this thread, which that loop serves, finds the dialog, lets
+// `act` work on the page's and the dialog's values together and closes the
+// dialog with `closeWith` (IDOK or IDCANCEL).
+bool ScriptedCommands::withAllControls(HWND page, int closeWith, const std::function<void(const std::vector<HWND>&)>& act)
+{
+    HWND button = findButton(page, L"Więcej ustawień...");
+    if (!button) {
+        fail(L"the options page has no button \"Więcej ustawień...\"");
         return false;
     }
-    return true;
+    std::wstring problem = L"the button \"Więcej ustawień...\" opened no dialog";
+    bool done = false;
+    openedDialogAction = [&](HWND dialog) {
+        std::vector<HWND> controls = controlsUnder(page);
+        std::vector<HWND> more = controlsUnder(dialog);
+        controls.insert(controls.end(), more.begin(), more.end());
+        std::stable_sort(controls.begin(), controls.end(),
+                         [](HWND a, HWND b) { return controlKind(a) < controlKind(b); });
+        problem = countsProblem(controls);
+        if (problem.empty()) {
+            act(controls);
+            done = true;
+        }
+        PostMessageW(dialog, WM_COMMAND, closeWith, 0);
+    };
+    openedDialogOwner = GetAncestor(page, GA_ROOT);
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, actInOpenedDialog);
+    SendMessageW(button, BM_CLICK, 0, 0);
+    KillTimer(nullptr, timer);
+    openedDialogAction = nullptr;
+    if (!done)
+        fail(problem);
+    return done;
 }
 
 // Serves this thread's windows while `busy` says so and the time is not up.

@@ -40,7 +40,8 @@ private:
     int info();
     int options();
     int check();
-    bool openOwnPage(OptionsWindow& window, size_t& index, std::vector<HWND>& controls);
+    bool openOwnPage(OptionsWindow& window, size_t& index);
+    bool withAllControls(HWND page, int closeWith, const std::function<void(const std::vector<HWND>&)>& act);
     void pumpWhile(const std::function<bool()>& busy, DWORD milliseconds);
     int send();
     int sendAsPlugin();

@@ -60,10 +60,22 @@ bool read(std::wstring& password)
     return false;
 }
 
-void write(const std::wstring& password)
+bool write(const std::wstring& password)
 {
     std::wstring stored = password.empty() ? password : protect(password);
-    SettingsStore::writeString(SettingKeys::password, stored.empty() ? password : stored);
+    if (stored.empty() && !password.empty())
+        return false;
+    SettingsStore::writeString(SettingKeys::password, stored.c_str());
+    return true;
+}
+
+bool protectPlain()
+{
+    std::wstring stored = SettingsStore::readString(SettingKeys::password);
+    bool plain = !stored.empty() && stored.compare(0, markerLength, marker) != 0;
+    bool done = !plain || write(stored);
+    SecureZeroMemory(&stored[0], stored.size() * sizeof(wchar_t));
+    return done;
 }
 
 std::wstring protect(const std::wstring& password)

@@ -2,7 +2,7 @@
 // current Windows user, so that another user, or whoever reads a copied disk
 // or a backup of the profile, does not read it; a program running as the
 // same user can still unprotect it. A plain value written by an earlier
-// version is read as it stands and is protected at the next save.
+// version is read as it stands and protected when the plug-in loads.
 #pragma once
 
 #include <string>
@@ -14,9 +14,13 @@ namespace StoredPassword {
 // user or on another machine).
 bool read(std::wstring& password);
 
-// Stores the password protected (an empty one as it stands). Should DPAPI
-// fail, it is stored plain, as earlier versions did, rather than lost.
-void write(const std::wstring& password);
+// Stores the password protected (an empty one as it stands). False, with
+// nothing stored, when DPAPI fails: the plain text is never written.
+bool write(const std::wstring& password);
+
+// Protects a plain password that an earlier version stored; false when DPAPI
+// fails, and the value then stays as it was.
+bool protectPlain();
 
 // A protected value: a marker, then the base64 of CryptProtectData's output.
 // Empty when DPAPI fails.

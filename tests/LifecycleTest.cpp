@@ -7,6 +7,7 @@
 #include "commands/SentFilesCommand.h"
 #include "plugin/PluginInfo.h"
 #include "plugin/PluginState.h"
+#include "plugin/SettingsStore.h"
 #include "ui/OptionsPage.h"
 
 #include <gtest/gtest.h>
@@ -50,7 +51,7 @@ TEST_F(LifecycleTest, LoadRegistersEverythingInOrder)
 {
     EXPECT_EQ(0, Lifecycle::load(&host.table));
     std::vector<HostCall> calls = host.calls();
-    ASSERT_EQ(11u, calls.size());
+    ASSERT_EQ(13u, calls.size());
 
     EXPECT_EQ(L"WTW/AddOptionsPage", calls[0].name);
     EXPECT_EQ(module(), calls[0].wParam);
@@ -96,11 +97,23 @@ TEST_F(LifecycleTest, LoadRegistersEverythingInOrder)
     // Expiry is off unless saved on: no job starts.
     EXPECT_EQ(L"WTW/Settings/Read", calls[9].name);
     EXPECT_EQ(L"WTW/Settings/Get", calls[10].name);
+    // The password is read last, to protect one stored plain; none is stored here.
+    EXPECT_EQ(L"WTW/Settings/Read", calls[11].name);
+    EXPECT_EQ(L"WTW/Settings/Get", calls[12].name);
+    EXPECT_NE(std::wstring::npos, calls[12].record.find(L"cfg/Vornix/password")) << calls[12].record;
 
     EXPECT_EQ(&host.table, pluginState.host);
     EXPECT_NE(nullptr, pluginState.threadManager);
     EXPECT_EQ(reinterpret_cast<HostHandle>(0xE00), pluginState.menuRebuildHook);
     EXPECT_EQ(reinterpret_cast<HostHandle>(0xF00), pluginState.compatSendFunction);
+    Lifecycle::unload();
+}
+
+TEST_F(LifecycleTest, LoadProtectsAPasswordStoredPlain)
+{
+    host.texts[SettingKeys::password] = L"tajne";
+    Lifecycle::load(&host.table);
+    EXPECT_EQ(0u, host.texts[SettingKeys::password].find(L"{DPAPI}"));
     Lifecycle::unload();
 }
 

@@ -4,11 +4,13 @@
 #include "plugin/SettingsStore.h"
 #include "plugin/StoredPassword.h"
 #include "remote/FtpSettings.h"
+#include "ui/MoreSettingsDialogIds.h"
 #include "ui/OptionsPage.h"
 
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <functional>
 #include <iterator>
 
 namespace {
@@ -123,7 +125,7 @@ TEST_F(OptionsPageTest, CancelAndUnknownCodesWriteNothing)
     for (DWORD action : {4u, 6u, 0u, 99u}) {
         send(action);
         ASSERT_NE(nullptr, pluginState.optionsControls) << action;
-        EXPECT_EQ(23, childCount());
+        EXPECT_EQ(13, childCount());
     }
     EXPECT_TRUE(setCalls().empty());
 }
@@ -160,15 +162,10 @@ TEST_F(OptionsPageTest, WindowsAreMadeFilledShownAndHidden)
     EXPECT_TRUE(GetWindowLongW(controls->windows[OptionsPageControls::PasswordEdit], GWL_STYLE) & ES_PASSWORD);
     EXPECT_EQ(BST_CHECKED, SendMessageW(controls->windows[OptionsPageControls::LinksOnlyShownCheck], BM_GETCHECK, 0, 0));
     EXPECT_EQ(BST_UNCHECKED, SendMessageW(controls->windows[OptionsPageControls::AutoCloseCheck], BM_GETCHECK, 0, 0));
-    EXPECT_EQ(BST_CHECKED, SendMessageW(controls->windows[OptionsPageControls::CopyLinkCheck], BM_GETCHECK, 0, 0));
-    // Never saved: TLS when the server offers it, the first of three choices.
-    HWND tls = controls->windows[OptionsPageControls::TlsList];
-    EXPECT_EQ(3, SendMessageW(tls, CB_GETCOUNT, 0, 0));
-    EXPECT_EQ(0, SendMessageW(tls, CB_GETCURSEL, 0, 0));
-    // Never saved: FTP, as every profile from before SFTP.
-    HWND protocol = controls->windows[OptionsPageControls::ProtocolList];
-    EXPECT_EQ(2, SendMessageW(protocol, CB_GETCOUNT, 0, 0));
-    EXPECT_EQ(0, SendMessageW(protocol, CB_GETCURSEL, 0, 0));
+    EXPECT_TRUE(controls->more.copyLink);
+    // Never saved: TLS when the server offers it, and FTP, as every profile from before SFTP.
+    EXPECT_EQ(0, controls->more.tls);
+    EXPECT_EQ(0, controls->more.protocol);
 
     send(OptionsPageHide);
     EXPECT_FALSE(IsWindowVisible(link));
@@ -182,10 +179,8 @@ TEST_F(OptionsPageTest, LongTextIsSavedCutTo255)
     send(OptionsPageShow);
     std::wstring typed(300, L'x');
     SetWindowTextW(pluginState.optionsControls->windows[OptionsPageControls::DirEdit], typed.c_str());
-    SendMessageW(pluginState.optionsControls->windows[OptionsPageControls::TlsList], CB_SETCURSEL, 1, 0);
     send(OptionsPageSave);
     EXPECT_EQ(std::wstring(255, L'x'), host.texts[SettingKeys::dir]);
-    EXPECT_EQ(1, host.integers[SettingKeys::tls]);
 }
 
 TEST_F(OptionsPageTest, ClosedStoreStartsEmptyAndTickedAndSavesNothing)
@@ -197,9 +192,122 @@ TEST_F(OptionsPageTest, ClosedStoreStartsEmptyAndTickedAndSavesNothing)
     OptionsPageControls* controls = pluginState.optionsControls;
     EXPECT_EQ(0, GetWindowTextLengthW(controls->windows[OptionsPageControls::FtpHostEdit]));
     EXPECT_EQ(BST_CHECKED, SendMessageW(controls->windows[OptionsPageControls::AutoCloseCheck], BM_GETCHECK, 0, 0));
-    EXPECT_EQ(BST_UNCHECKED, SendMessageW(controls->windows[OptionsPageControls::CopyLinkCheck], BM_GETCHECK, 0, 0));
+    EXPECT_FALSE(controls->more.copyLink);
     send(OptionsPageSave);
     EXPECT_TRUE(host.calls().empty());
+}
+
+
+// A window's rectangle in the parent's client area.
+RECT placeOf(HWND window, HWND parent)
+{
+    RECT box;
+    GetWindowRect(window, &box);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&box), 2);
+    return box;
+}
+
+// Messengers make room for the page's first twelve windows where they have
+// always stood, down to y + 306: everything stays within y + 330, and the
+// two buttons stand there, in reach.
+TEST_F(OptionsPageTest, EverythingStandsWithinTheAreaWithTheFirstTwelveInTheirPlaces)
+{
+    send(OptionsPageShow);
+    OptionsPageControls* controls = pluginState.optionsControls;
+    const int tops[] = {24, 72, 120, 168, 216, 0, 48, 96, 144, 192, 264, 288};
+    for (int slot = 0; slot < 12; ++slot) {
+        RECT box = placeOf(controls->windows[slot], parent);
+        EXPECT_EQ(20 + tops[slot], box.top) << slot;
+        EXPECT_EQ(slot < 5 ? 70 : 10, box.left) << slot;
+    }
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        EXPECT_LE(placeOf(child, parent).bottom, 20 + 330);
+    for (HWND button : {controls->checkButton, controls->moreButton}) {
+        RECT box = placeOf(button, parent);
+        EXPECT_GE(box.top, 20 + 306);
+        EXPECT_LE(box.bottom, 20 + 330);
+        EXPECT_TRUE(GetWindowLongW(button, GWL_STYLE) & WS_VISIBLE);
+    }
+}
+
+// What the person does in the "Więcej ustawień..." dialog while it is open.
+std::function<void(HWND)> inMoreSettings;
+
+void CALLBACK actInMoreSettings(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = FindWindowW(L"#32770", L"FTP - więcej ustawień");
+    if (!dialog)
+        return;
+    KillTimer(nullptr, timer);
+    inMoreSettings(dialog);
+}
+
+void useMoreSettings(const OptionsPageControls* controls, const std::function<void(HWND)>& act)
+{
+    inMoreSettings = act;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, actInMoreSettings);
+    SendMessageW(controls->moreButton, BM_CLICK, 0, 0);
+    KillTimer(nullptr, timer);
+}
+
+// The dialog shows what is stored; OK keeps what it shows for the page's
+// save, Cancel drops it.
+TEST_F(OptionsPageTest, MoreSettingsAreEditedInTheirDialogAndSavedWithThePage)
+{
+    host.integers[SettingKeys::tls] = 2;
+    host.texts[SettingKeys::keyFile] = L"C:\\klucze\\id_ed25519";
+    host.integers[SettingKeys::expireDays] = 30;
+    send(OptionsPageShow);
+    OptionsPageControls* controls = pluginState.optionsControls;
+    std::wstring shownKey;
+    useMoreSettings(controls, [&](HWND dialog) {
+        EXPECT_EQ(3, SendDlgItemMessageW(dialog, IDC_MORE_TLS_LIST, CB_GETCOUNT, 0, 0));
+        EXPECT_EQ(2, SendDlgItemMessageW(dialog, IDC_MORE_TLS_LIST, CB_GETCURSEL, 0, 0));
+        EXPECT_EQ(0, SendDlgItemMessageW(dialog, IDC_MORE_PROTOCOL_LIST, CB_GETCURSEL, 0, 0));
+        wchar_t text[300] = L"";
+        GetDlgItemTextW(dialog, IDC_MORE_KEY_FILE_EDIT, text, 300);
+        shownKey = text;
+        EXPECT_EQ(30u, GetDlgItemInt(dialog, IDC_MORE_EXPIRE_DAYS_EDIT, nullptr, FALSE));
+        SendDlgItemMessageW(dialog, IDC_MORE_PROTOCOL_LIST, CB_SETCURSEL, 1, 0);
+        CheckDlgButton(dialog, IDC_MORE_COPY_LINK_CHECK, BST_CHECKED);
+        SetDlgItemTextW(dialog, IDC_MORE_EXPIRE_DAYS_EDIT, L"7");
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(L"C:\\klucze\\id_ed25519", shownKey);
+    useMoreSettings(controls, [](HWND dialog) {
+        SetDlgItemTextW(dialog, IDC_MORE_EXPIRE_DAYS_EDIT, L"99");
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    send(OptionsPageSave);
+    EXPECT_EQ(1, host.integers[SettingKeys::protocol]);
+    EXPECT_EQ(1, host.integers[SettingKeys::copyLink]);
+    EXPECT_EQ(7, host.integers[SettingKeys::expireDays]);
+    EXPECT_EQ(2, host.integers[SettingKeys::tls]);
+}
+
+// A password this Windows user cannot unprotect shows as an empty box and
+// stays stored through a save, until the user types a new one. A plain one
+// from an earlier version is protected when asked.
+TEST_F(OptionsPageTest, UnreadablePasswordSurvivesASaveAndAPlainOneIsProtected)
+{
+    const std::wstring foreign = L"{DPAPI}AQAAANCMnd8BFdERjHoAwE";
+    host.texts[SettingKeys::password] = foreign;
+    send(OptionsPageShow);
+    EXPECT_EQ(0, GetWindowTextLengthW(pluginState.optionsControls->windows[OptionsPageControls::PasswordEdit]));
+    send(OptionsPageSave);
+    EXPECT_EQ(foreign, host.texts[SettingKeys::password]);
+    send(OptionsPageShow);
+    SetWindowTextW(pluginState.optionsControls->windows[OptionsPageControls::PasswordEdit], L"nowe");
+    send(OptionsPageSave);
+    std::wstring password;
+    ASSERT_TRUE(StoredPassword::unprotect(host.texts[SettingKeys::password], password));
+    EXPECT_EQ(L"nowe", password);
+
+    host.texts[SettingKeys::password] = L"tajne";
+    EXPECT_TRUE(StoredPassword::protectPlain());
+    EXPECT_EQ(0u, host.texts[SettingKeys::password].find(L"{DPAPI}"));
+    ASSERT_TRUE(StoredPassword::unprotect(host.texts[SettingKeys::password], password));
+    EXPECT_EQ(L"tajne", password);
 }
 
 }

@@ -3,7 +3,6 @@
 #include "plugin/HostInterface.h"
 #include "plugin/HostLog.h"
 #include "plugin/PluginState.h"
-#include "plugin/SentFiles.h"
 #include "plugin/SettingsStore.h"
 #include "plugin/StoredPassword.h"
 #include "remote/FtpSettings.h"
@@ -21,34 +20,23 @@ namespace {
 typedef OptionsPageControls Controls;
 
 const wchar_t* const editKeys[] = {SettingKeys::ftpHost, SettingKeys::username, SettingKeys::password,
-                                   SettingKeys::dir, SettingKeys::httpHost, SettingKeys::keyFile};
+                                   SettingKeys::dir, SettingKeys::httpHost};
 
-// Labels and edit boxes pair up, then the three check boxes and the lists:
+// Labels and edit boxes pair up, then the two check boxes and the buttons:
 // the order in which the page sets fonts, shows, hides and destroys its windows.
 const int pairedOrder[] = {Controls::FtpHostLabel, Controls::FtpHostEdit, Controls::UsernameLabel,
                            Controls::UsernameEdit, Controls::PasswordLabel, Controls::PasswordEdit,
                            Controls::DirLabel, Controls::DirEdit, Controls::HttpHostLabel,
                            Controls::HttpHostEdit, Controls::LinksOnlyShownCheck, Controls::AutoCloseCheck,
-                           Controls::CopyLinkCheck, Controls::TlsLabel, Controls::TlsList, Controls::ProtocolLabel,
-                           Controls::ProtocolList, Controls::KeyFileLabel, Controls::KeyFileEdit, Controls::ExpireDaysLabel,
-                           Controls::ExpireDaysEdit, Controls::ExpireDaysUnit, Controls::CheckPanel};
+                           Controls::ButtonPanel};
 
 const int checkButtonId = 9;
+const int moreButtonId = 10;
 const UINT_PTR panelSubclassId = 1;
 const wchar_t* const checkText = L"Sprawdź";
 const wchar_t* const cancelCheckText = L"Anuluj";
 
 OptionsPage::CheckStarter checkStarter = nullptr;
-
-// In the order of the stored values of SettingKeys::tls.
-const wchar_t* const tlsChoices[] = {
-    L"Szyfruj (TLS), jeśli serwer to umożliwia; jeśli nie, łącz bez szyfrowania",
-    L"Wymagaj szyfrowania (TLS); bez niego nie łącz się",
-    L"Nie szyfruj: hasło i pliki jawnym tekstem",
-};
-
-// In the order of the stored values of SettingKeys::protocol.
-const wchar_t* const protocolChoices[] = {L"FTP", L"SFTP (SSH)"};
 
 struct ControlLayout {
     int slot;
@@ -63,12 +51,11 @@ struct ControlLayout {
 };
 
 const int editTextCapacity = 256;  // characters saved of an edit box, with the terminator
-const int expireDaysDigits = 4;    // SentFiles::maxExpireDays
 
 const DWORD labelStyle = WS_CHILD | WS_VISIBLE;
 const DWORD editStyle = labelStyle | WS_BORDER;
 const DWORD checkStyle = labelStyle | BS_AUTOCHECKBOX;
-const DWORD listStyle = labelStyle | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+const DWORD buttonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 
 const ControlLayout controlLayouts[] = {
     {Controls::FtpHostLabel, L"STATIC", L"Host ftp:", labelStyle, 0, 0, 0, 24, 0},
@@ -85,26 +72,10 @@ const ControlLayout controlLayouts[] = {
     {Controls::LinksOnlyShownCheck, L"BUTTON", L"Pokazuj linki w oknie rozmowy, ale ich nie wysyłaj", checkStyle, 0,
      264, 0, 18, 5},
     {Controls::AutoCloseCheck, L"BUTTON", L"Automatycznie zamykaj okno postępu po wysłaniu pliku", checkStyle,
-     0, 284, 0, 18, 5},
-    {Controls::CopyLinkCheck, L"BUTTON", L"Kopiuj link do schowka", checkStyle, 0, 304, 0, 18, 5},
-    {Controls::TlsLabel, L"STATIC", L"Szyfrowanie połączenia z serwerem FTP (nie dotyczy SFTP, które szyfruje zawsze):",
-     labelStyle, 0, 330, 0, 24, 0},
-    {Controls::TlsList, L"COMBOBOX", L"", listStyle, 0, 354, 0, 120, 6},
-    // Created after the TLS list: the stand-in messenger fills the page's
-    // values in the order of creation.
-    {Controls::ProtocolLabel, L"STATIC", L"Protokół (bez portu w adresie: 21 dla FTP, 22 dla SFTP):", labelStyle, 0,
-     384, 0, 24, 0},
-    {Controls::ProtocolList, L"COMBOBOX", L"", listStyle, 0, 408, 0, 120, 7},
-    {Controls::KeyFileLabel, L"STATIC",
-     L"Plik klucza prywatnego SSH w formacie OpenSSH (pusty: logowanie hasłem; z kluczem „Hasło” to hasło klucza):",
-     labelStyle, 0, 438, 0, 24, 0},
-    {Controls::KeyFileEdit, L"EDIT", nullptr, editStyle, 0, 462, 0, 18, 8},
-    {Controls::ExpireDaysLabel, L"STATIC", L"Usuwaj wysłane pliki po", labelStyle, 0, 494, 140, 18, 0},
-    {Controls::ExpireDaysEdit, L"EDIT", nullptr, editStyle | ES_NUMBER, 140, 492, 50, 18, 10},
-    {Controls::ExpireDaysUnit, L"STATIC", L"dniach (0: nigdy)", labelStyle, 196, 494, 140, 18, 0},
-    // A window of the page's own around the button: the host's page area
-    // would not pass its click on.
-    {Controls::CheckPanel, L"STATIC", L"", labelStyle, 0, 522, 100, 24, 0},
+     0, 288, 0, 18, 5},
+    // A window of the page's own around the buttons: the host's page area
+    // would not pass their clicks on.
+    {Controls::ButtonPanel, L"STATIC", L"", labelStyle, 0, 306, 250, 24, 0},
 };
 
 // Writes the text and its terminator only: the rest of the buffer is the host's.
@@ -117,30 +88,6 @@ void tickFromSetting(HWND box, const wchar_t* key)
 {
     if (SettingsStore::readFlag(key))
         SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
-}
-
-template <size_t count>
-void fillList(HWND list, const wchar_t* const (&choices)[count], WPARAM chosen)
-{
-    for (const wchar_t* choice : choices)
-        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
-    SendMessageW(list, CB_SETCURSEL, chosen, 0);
-}
-
-int32_t chosenIn(HWND list)
-{
-    LRESULT chosen = SendMessageW(list, CB_GETCURSEL, 0, 0);
-    return chosen == CB_ERR ? 0 : static_cast<int32_t>(chosen);
-}
-
-// The box takes digits only; anything else there (pasted) counts as 0, never.
-int32_t daysIn(HWND box)
-{
-    wchar_t text[expireDaysDigits + 1] = {};
-    GetWindowTextW(box, text, expireDaysDigits + 1);
-    wchar_t* end = nullptr;
-    long days = std::wcstol(text, &end, 10);
-    return *end == L'\0' && days > 0 ? static_cast<int32_t>(days) : 0;
 }
 
 int checkValue(HWND box)
@@ -164,9 +111,9 @@ FtpSettings::Values valuesOf(const OptionsPageControls* controls)
     values.username = textOf(controls, Controls::UsernameEdit);
     values.password = textOf(controls, Controls::PasswordEdit);
     values.dir = textOf(controls, Controls::DirEdit);
-    values.keyFile = textOf(controls, Controls::KeyFileEdit);
-    values.protocol = chosenIn(controls->windows[Controls::ProtocolList]) == 1 ? Protocol::Sftp : Protocol::Ftp;
-    values.tls = static_cast<TlsMode>(chosenIn(controls->windows[Controls::TlsList]));
+    values.keyFile = controls->more.keyFile;
+    values.protocol = controls->more.protocol == 1 ? Protocol::Sftp : Protocol::Ftp;
+    values.tls = static_cast<TlsMode>(controls->more.tls);
     return values;
 }
 
@@ -184,7 +131,7 @@ void forgetCheck(OptionsPageControls* controls)
 void startCheck(OptionsPageControls* controls)
 {
     auto control = std::make_shared<CheckControl>();
-    control->notify = controls->windows[Controls::CheckPanel];
+    control->notify = controls->windows[Controls::ButtonPanel];
     if (checkStarter &&
         checkStarter(valuesOf(controls), textOf(controls, Controls::HttpHostEdit), control)) {
         controls->check = control;
@@ -203,6 +150,10 @@ LRESULT CALLBACK panelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
                 startCheck(controls);
             return 0;
         }
+        if (message == WM_COMMAND && LOWORD(wParam) == moreButtonId && HIWORD(wParam) == BN_CLICKED) {
+            MoreSettingsDialog::edit(controls->module, GetAncestor(window, GA_ROOT), controls->more);
+            return 0;
+        }
         if (message == CheckControl::endedMessage) {
             forgetCheck(controls);
             return 0;
@@ -216,15 +167,33 @@ LRESULT CALLBACK panelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-void addCheckButton(OptionsPageControls* controls, HINSTANCE module)
+HWND addButton(HWND panel, const wchar_t* text, int left, int width, int id, HINSTANCE module)
 {
-    HWND panel = controls->windows[Controls::CheckPanel];
+    HWND button = CreateWindowExW(0, L"BUTTON", text, buttonStyle, left, 0, width, 24, panel,
+                                  reinterpret_cast<HMENU>(INT_PTR(id)), module, nullptr);
+    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    return button;
+}
+
+void addButtons(OptionsPageControls* controls, HINSTANCE module)
+{
+    HWND panel = controls->windows[Controls::ButtonPanel];
     SetWindowLongPtrW(panel, GWL_EXSTYLE, GetWindowLongPtrW(panel, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
-    controls->checkButton =
-        CreateWindowExW(0, L"BUTTON", checkText, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 100, 24,
-                        panel, reinterpret_cast<HMENU>(INT_PTR(checkButtonId)), module, nullptr);
-    SendMessageW(controls->checkButton, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    controls->checkButton = addButton(panel, checkText, 0, 100, checkButtonId, module);
+    controls->moreButton = addButton(panel, L"Więcej ustawień...", 106, 140, moreButtonId, module);
     SetWindowSubclass(panel, panelProc, panelSubclassId, reinterpret_cast<DWORD_PTR>(controls));
+}
+
+// A stored password this user cannot unprotect shows as an empty box; it
+// stays stored until the user types another. One that cannot be protected
+// is not stored at all: never as plain text.
+void savePassword(const OptionsPageControls* controls, const wchar_t* typed)
+{
+    if (controls->passwordUnreadable && !*typed)
+        return;
+    if (!StoredPassword::write(typed))
+        MessageBoxW(GetAncestor(controls->windows[Controls::PasswordEdit], GA_ROOT), Texts::passwordNotProtected,
+                    L"Vornix", MB_ICONERROR);
 }
 
 void dropControls(PluginState* state)
@@ -273,12 +242,12 @@ INT_PTR __cdecl OptionsPage::onOptionsPageEvent(WPARAM wParam, LPARAM, void* use
 OptionsPageControls* OptionsPage::createControls(HWND parent, HINSTANCE module, int x, int y, int width)
 {
     auto controls = new OptionsPageControls();
+    controls->module = module;
+    controls->more = MoreSettings::read();
     for (const ControlLayout& layout : controlLayouts) {
         std::wstring stored;
         if (layout.slot == Controls::PasswordEdit)
-            StoredPassword::read(stored);
-        else if (layout.slot == Controls::ExpireDaysEdit)
-            stored = std::to_wstring(SentFiles::expireDays());
+            controls->passwordUnreadable = !StoredPassword::read(stored);
         else if (!layout.text)
             stored = SettingsStore::readString(editKeys[layout.slot]);
         controls->windows[layout.slot] = CreateWindowExW(
@@ -291,13 +260,7 @@ OptionsPageControls* OptionsPage::createControls(HWND parent, HINSTANCE module, 
         SendMessageW(controls->windows[slot], WM_SETFONT, font, TRUE);
     tickFromSetting(controls->windows[Controls::LinksOnlyShownCheck], SettingKeys::linksOnlyShown);
     tickFromSetting(controls->windows[Controls::AutoCloseCheck], SettingKeys::autoClose);
-    if (SettingsStore::readOptIn(SettingKeys::copyLink))
-        SendMessageW(controls->windows[Controls::CopyLinkCheck], BM_SETCHECK, BST_CHECKED, 0);
-    fillList(controls->windows[Controls::TlsList], tlsChoices, static_cast<WPARAM>(FtpSettings::readTlsMode()));
-    bool sftp = SettingsStore::readInt(SettingKeys::protocol).value == static_cast<int32_t>(Protocol::Sftp);
-    fillList(controls->windows[Controls::ProtocolList], protocolChoices, sftp ? 1 : 0);
-    SendMessageW(controls->windows[Controls::ExpireDaysEdit], EM_LIMITTEXT, expireDaysDigits, 0);
-    addCheckButton(controls, module);
+    addButtons(controls, module);
     return controls;
 }
 
@@ -315,21 +278,23 @@ void OptionsPage::hideControls(OptionsPageControls* controls)
 
 void OptionsPage::saveControls(OptionsPageControls* controls)
 {
-    for (int slot = Controls::FtpHostEdit; slot <= Controls::KeyFileEdit; ++slot) {
+    for (int slot = Controls::FtpHostEdit; slot <= Controls::HttpHostEdit; ++slot) {
         wchar_t text[editTextCapacity] = {};
         GetWindowTextW(controls->windows[slot], text, editTextCapacity);
         if (slot == Controls::PasswordEdit)
-            StoredPassword::write(text);
+            savePassword(controls, text);
         else
             SettingsStore::writeString(editKeys[slot], text);
         SecureZeroMemory(text, sizeof(text));
     }
+    const MoreSettings& more = controls->more;
+    SettingsStore::writeString(SettingKeys::keyFile, more.keyFile.c_str());
     SettingsStore::writeInt(SettingKeys::linksOnlyShown, checkValue(controls->windows[Controls::LinksOnlyShownCheck]));
     SettingsStore::writeInt(SettingKeys::autoClose, checkValue(controls->windows[Controls::AutoCloseCheck]));
-    SettingsStore::writeInt(SettingKeys::copyLink, checkValue(controls->windows[Controls::CopyLinkCheck]));
-    SettingsStore::writeInt(SettingKeys::tls, chosenIn(controls->windows[Controls::TlsList]));
-    SettingsStore::writeInt(SettingKeys::protocol, chosenIn(controls->windows[Controls::ProtocolList]));
-    SettingsStore::writeInt(SettingKeys::expireDays, daysIn(controls->windows[Controls::ExpireDaysEdit]));
+    SettingsStore::writeInt(SettingKeys::copyLink, more.copyLink ? 1 : 0);
+    SettingsStore::writeInt(SettingKeys::tls, more.tls);
+    SettingsStore::writeInt(SettingKeys::protocol, more.protocol);
+    SettingsStore::writeInt(SettingKeys::expireDays, more.expireDays);
 }
 
 void OptionsPage::destroyControls(OptionsPageControls* controls)

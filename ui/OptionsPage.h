@@ -1,12 +1,14 @@
-// The plug-in's page in the host's options window: labelled edit boxes, three
-// check boxes, a labelled drop-down list of the three TLS choices and one of
-// the protocols, the days after which sent files are removed, and
-// "Sprawdź", which checks the values in the boxes (saved
-// or not) and turns into "Anuluj" while the check runs.
+// The plug-in's page in the host's options window: five labelled edit boxes
+// and two check boxes, then "Sprawdź", which checks the values in the boxes
+// (saved or not) and turns into "Anuluj" while the check runs, and "Więcej
+// ustawień...", which opens the dialog of the settings the page has no room
+// for. The host gives the page no height: all of it stands within y + 330,
+// the reach of the layout every messenger's options area makes room for.
 #pragma once
 
 #include "remote/FtpSettings.h"
 #include "ui/CheckControl.h"
+#include "ui/MoreSettingsDialog.h"
 
 #include <windows.h>
 
@@ -15,13 +17,16 @@
 
 struct OptionsPageControls {
     enum Slot {
-        FtpHostEdit, UsernameEdit, PasswordEdit, DirEdit, HttpHostEdit, KeyFileEdit,
-        FtpHostLabel, UsernameLabel, PasswordLabel, DirLabel, HttpHostLabel, KeyFileLabel,
-        LinksOnlyShownCheck, AutoCloseCheck, CopyLinkCheck, TlsLabel, TlsList, ProtocolLabel, ProtocolList,
-        ExpireDaysLabel, ExpireDaysEdit, ExpireDaysUnit, CheckPanel, Count
+        FtpHostEdit, UsernameEdit, PasswordEdit, DirEdit, HttpHostEdit,
+        FtpHostLabel, UsernameLabel, PasswordLabel, DirLabel, HttpHostLabel,
+        LinksOnlyShownCheck, AutoCloseCheck, ButtonPanel, Count
     };
     HWND windows[Count];
-    HWND checkButton;                     // inside CheckPanel, which hears its clicks
+    HWND checkButton;                     // inside ButtonPanel, which hears its clicks
+    HWND moreButton;                      // inside ButtonPanel too
+    HINSTANCE module;
+    MoreSettings more;                    // as the dialog last left them; saved with the page
+    bool passwordUnreadable;              // stored protected where this user cannot unprotect it
     std::shared_ptr<CheckControl> check;  // the running check, if any
 };
 

@@ -23,6 +23,7 @@ extern const wchar_t* const uploadDone;  // the progress window's last "time lef
 extern const wchar_t* const pathTooLong;
 extern const wchar_t* const choiceTooLong;
 extern const wchar_t* const clipboardUnavailable;
+extern const wchar_t* const passwordNotProtected;
 extern const wchar_t* const unknownError;
 
 // The failure as the user reads it: the kind's name, then the problem worded
