@@ -122,7 +122,8 @@ void SettingsCheckThread::fetchProbe(const std::string& name, const std::string&
         return;
     report.link = LinkText::linkFor(webAddress, name);
     try {
-        HttpFetch::Response response = HttpFetch::get(TextConversion::toUtf8(report.link), content.size() + 1);
+        HttpFetch::Response response =
+            HttpFetch::get(TextConversion::toUtf8(report.link), content.size() + 1, [this] { return mustGiveUp(); });
         report.webStatus = response.status;
         report.webReason = response.reason;
         report.contentDiffers = response.status == 200 && response.body != content;

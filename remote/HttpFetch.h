@@ -1,9 +1,11 @@
 // One GET of a web address over HTTP or HTTPS, as a browser would fetch a
-// link: redirects followed, an HTTPS server's certificate checked against
-// Windows' roots and its name (TlsContext). Every connect, read and write is
-// bounded by the session's timeout.
+// link: redirects followed (never from https to http), an HTTPS server's
+// certificate checked against Windows' roots and its name (TlsContext)
+// before the request goes. The whole fetch, redirects included, has one
+// deadline, and the caller may give up at any moment.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace HttpFetch {
@@ -15,11 +17,15 @@ struct Response {
     std::string url;     // the last address, after redirects
 };
 
-// Throws Poco::Net::NetException (or a TimeoutException) when the web server
-// cannot be reached or breaks off; CertificateValidationException with
-// Problem::linkCertificateUntrusted and OpenSSL's reason when an HTTPS
-// server's certificate would not be trusted; SyntaxException (with
-// Problem::linkNotWeb) for an address that is no http or https address.
-Response get(const std::string& url, size_t maxBytes);
+// Throws Poco::Net::NetException when the web server cannot be reached or
+// breaks off; TimeoutException when it has not answered within the login
+// timeout; CertificateValidationException with Problem::linkCertificateUntrusted
+// and OpenSSL's reason when an HTTPS server's certificate would not be
+// trusted; HTTPException with Problem::linkLeavesHttps (and the address)
+// for a redirect from https to http; SyntaxException (with
+// Problem::linkNotWeb) for an address that is no http or https address; a
+// plain Poco::Exception within a second of `givingUp` (asked from another
+// thread; may be empty) saying yes.
+Response get(const std::string& url, size_t maxBytes, const std::function<bool()>& givingUp = nullptr);
 
 }

@@ -6,6 +6,7 @@ import http.server
 import socket
 import ssl
 import threading
+import time
 
 import harness
 
@@ -94,11 +95,25 @@ class CheckTest(harness.EndToEndTest):
         self.assertEqual([], server.files())
 
     # An HTTPS web address is fetched as a contact's browser would: refused
-    # while Windows does not trust the certificate's issuer, then fetched.
+    # while Windows does not trust the certificate's issuer, and then without
+    # a request sent; fetched once it does; never followed to plain http.
     def test_https_link_is_checked_against_windows_roots(self):
         server = self.start_server()
+        self.serve_web(server)
         certificates = harness.TestCertificates()
-        handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=server.root)
+        requests = []
+
+        class Handler(http.server.SimpleHTTPRequestHandler):
+            def do_GET(self):
+                requests.append(self.path)
+                if self.path.startswith("/na-http/"):
+                    self.send_response(302)
+                    self.send_header("Location", "http://127.0.0.1/pliki/" + self.path.rsplit("/", 1)[1])
+                    self.end_headers()
+                else:
+                    super().do_GET()
+
+        handler = functools.partial(Handler, directory=server.root)
         web = http.server.ThreadingHTTPServer(("127.0.0.1", 8443), handler)
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(certificates.server("web"))
@@ -107,29 +122,61 @@ class CheckTest(harness.EndToEndTest):
         try:
             box = self.assertSteps(self.check(httpHost="https://127.0.0.1:8443/"), "Pobranie przez link")
             self.assertIn("Przeglądarka kontaktu nie zaufa certyfikatowi serwera WWW", box)
+            self.assertEqual([], requests)
             certificates.trust_ca(self.wine)
             self.assertSteps(self.check(httpHost="https://127.0.0.1:8443/"), None)
+            box = self.assertSteps(self.check(httpHost="https://127.0.0.1:8443/na-http"), "Pobranie przez link")
+            self.assertIn("przekierowuje link https:// na niezaszyfrowany adres http://, którego wtyczka nie "
+                          "sprawdza: http://127.0.0.1/pliki/.vornix.test.", box)
         finally:
             web.shutdown()
             web.server_close()
             certificates.close()
         self.assertEqual([], server.files())
 
-    # The web server accepts and never answers: the check waits in the
-    # fetch when it is cancelled, and still removes its probe, quietly.
-    def test_cancel_shows_nothing_and_removes_the_probe(self):
+    # The web server answers a byte every second, so no single read ever
+    # times out: the fetch as a whole does, and a cancel ends it at once;
+    # either way the probe is removed, and a cancelled check shows nothing.
+    def test_a_dripping_web_server_is_bounded_and_cancel_ends_the_wait(self):
         server = self.start_server()
         listener = socket.create_server(("127.0.0.1", 8080))
-        accepted = []
-        threading.Thread(target=lambda: accepted.append(listener.accept()), daemon=True).start()
+        threading.Thread(target=drip, args=(listener,), daemon=True).start()
         try:
+            started = time.time()
             result = self.check("--cancel-check-after", "2000", httpHost="http://127.0.0.1:8080/pliki")
+            self.assertLess(time.time() - started, 15)
+            self.assertEqual(["check: Anuluj pressed"], result.starting("check:"), result)
+            self.assertEqual([], result.starting("message box"), result)
+            self.assertEqual([], server.files())
+            self.assertIn("DELE", " ".join(server.commands()))
+
+            started = time.time()
+            box = self.assertSteps(self.check(httpHost="http://127.0.0.1:8080/pliki"), "Pobranie przez link")
+            self.assertLess(time.time() - started, 50)
+            self.assertIn("Timeout", box)
+            self.assertEqual([], server.files())
         finally:
+            listener.shutdown(socket.SHUT_RDWR)  # wakes the accept, which holds the port while it waits
             listener.close()
-        self.assertEqual(["check: Anuluj pressed"], result.starting("check:"), result)
-        self.assertEqual([], result.starting("message box"), result)
-        self.assertEqual([], server.files())
-        self.assertIn("DELE", " ".join(server.commands()))
+
+
+def drip(listener):
+    """Serves each connection a response header one byte a second."""
+    def serve(connection):
+        with connection:
+            try:
+                for byte in b"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n" * 10:
+                    connection.sendall(bytes([byte]))
+                    time.sleep(1)
+            except OSError:
+                pass  # the client gave up
+
+    while True:
+        try:
+            connection, _ = listener.accept()
+        except OSError:
+            return
+        threading.Thread(target=serve, args=(connection,), daemon=True).start()
 
 
 if __name__ == "__main__":
