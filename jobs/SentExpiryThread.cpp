@@ -19,7 +19,7 @@ const int64_t secondsPerDay = 86400;
 // No one is asked: an unknown certificate or host key is refused.
 RemoteFolder::Questions refuseEverything()
 {
-    return {[](const CertificateQuestion&) { return false; }, [](const HostKeyQuestion&) { return false; }};
+    return {[](const CertificateQuestion&) { return false; }, [](const HostKeyQuestion&) { return false; }, nullptr};
 }
 
 void log(const SentFileRemover::Result& result)

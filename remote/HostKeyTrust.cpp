@@ -26,6 +26,13 @@ void HostKeyTrust::approve(const std::string& keyType, const std::string& finger
     SettingsStore::writeString(keySetting.c_str(), key);
 }
 
+std::string HostKeyTrust::knownKeyType() const
+{
+    std::wstring known = SettingsStore::readString(keySetting.c_str());
+    std::wstring type = known.substr(0, known.find(L' '));
+    return std::string(type.begin(), type.end());
+}
+
 std::string HostKeyTrust::fingerprint(const unsigned char* sha256)
 {
     std::ostringstream text;

@@ -32,6 +32,11 @@ public:
     // shows it ("SHA256:...").
     void approve(const std::string& keyType, const std::string& fingerprint) const;
 
+    // The type of the key accepted for this server ("ssh-ed25519"), or ""
+    // when none is: asked for first, a server that offers another type too
+    // shows the key the user knows, as OpenSSH does.
+    std::string knownKeyType() const;
+
     // "SHA256:" and the unpadded base64 of a 32-byte SHA-256 hash.
     static std::string fingerprint(const unsigned char* sha256);
 

@@ -12,7 +12,7 @@ std::unique_ptr<RemoteFolder> RemoteFolder::enter(const FtpSettings& settings, c
 {
     if (settings.protocol == Protocol::Sftp)
         return std::unique_ptr<RemoteFolder>(
-            new SftpFolder(settings, HostKeyTrust(settings.server, ask.hostKey), reached));
+            new SftpFolder(settings, HostKeyTrust(settings.server, ask.hostKey), reached, ask.givenUp));
     return std::unique_ptr<RemoteFolder>(
         new FtpFolder(settings, CertificateTrust(settings.server, ask.certificate), reached));
 }

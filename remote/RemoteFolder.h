@@ -21,10 +21,12 @@
 
 class RemoteFolder {
 public:
-    // How the user is asked about a certificate or a host key.
+    // How the user is asked about a certificate or a host key, and whether
+    // the user gave up meanwhile (asked while a login waits; may be empty).
     struct Questions {
         CertificateTrust::Question certificate;
         HostKeyTrust::Question hostKey;
+        std::function<bool()> givenUp;
     };
 
     // How far entering got: connected (with TLS or the host key settled),

@@ -1,6 +1,7 @@
 #include "remote/SftpFolder.h"
 
 #include "plugin/TextConversion.h"
+#include "remote/PasswordPrompt.h"
 #include "remote/Problem.h"
 #include "remote/SftpException.h"
 #include "remote/Timeouts.h"
@@ -8,6 +9,7 @@
 #include <Poco/Exception.h>
 #include <Poco/Net/NetException.h>
 #include <Poco/Net/SocketAddress.h>
+#include <Poco/StringTokenizer.h>
 
 #include <algorithm>
 #include <chrono>
@@ -33,13 +35,34 @@ const struct {
      "curve25519-sha256,curve25519-sha256@libssh.org,ecdh-sha2-nistp256,ecdh-sha2-nistp384,ecdh-sha2-nistp521,"
      "diffie-hellman-group-exchange-sha256,diffie-hellman-group16-sha512,diffie-hellman-group18-sha512,"
      "diffie-hellman-group14-sha256"},
-    {LIBSSH2_METHOD_HOSTKEY,
-     "ssh-ed25519,ecdsa-sha2-nistp256,ecdsa-sha2-nistp384,ecdsa-sha2-nistp521,rsa-sha2-512,rsa-sha2-256"},
     {LIBSSH2_METHOD_CRYPT_CS, "aes128-gcm@openssh.com,aes256-gcm@openssh.com,aes128-ctr,aes192-ctr,aes256-ctr"},
     {LIBSSH2_METHOD_CRYPT_SC, "aes128-gcm@openssh.com,aes256-gcm@openssh.com,aes128-ctr,aes192-ctr,aes256-ctr"},
     {LIBSSH2_METHOD_MAC_CS, "hmac-sha2-256-etm@openssh.com,hmac-sha2-512-etm@openssh.com,hmac-sha2-256,hmac-sha2-512"},
     {LIBSSH2_METHOD_MAC_SC, "hmac-sha2-256-etm@openssh.com,hmac-sha2-512-etm@openssh.com,hmac-sha2-256,hmac-sha2-512"},
 };
+
+// `methods` as the server lists them: "publickey,password".
+bool offers(const std::string& methods, const std::string& method)
+{
+    return ("," + methods + ",").find("," + method + ",") != std::string::npos;
+}
+
+const char* const hostKeyMethods =
+    "ssh-ed25519,ecdsa-sha2-nistp256,ecdsa-sha2-nistp384,ecdsa-sha2-nistp521,rsa-sha2-512,rsa-sha2-256";
+
+// The host key algorithms in order of preference, the known key's type first.
+std::string hostKeyPreference(const std::string& knownType)
+{
+    std::string first = knownType == "ssh-rsa" ? "rsa-sha2-512,rsa-sha2-256" : knownType;
+    if (knownType.empty() || !offers(hostKeyMethods, first.substr(0, first.find(','))))
+        return hostKeyMethods;
+    std::string order = first;
+    for (const std::string& method : Poco::StringTokenizer(hostKeyMethods, ",")) {
+        if (!offers(first, method))
+            order += "," + method;
+    }
+    return order;
+}
 
 const char* keyTypeName(int type)
 {
@@ -82,33 +105,48 @@ std::string statusText(unsigned long status)
     }
 }
 
-// `methods` as the server lists them: "publickey,password".
-bool offers(const std::string& methods, const std::string& method)
-{
-    return ("," + methods + ",").find("," + method + ",") != std::string::npos;
-}
+// The keyboard-interactive login under way on this thread. The session's
+// abstract is its socket buffer, so the login cannot ride on it.
+struct KeyboardLogin {
+    const std::string* password;
+    bool answered = false;       // the password went, once
+    bool askedAgain = false;     // for the password again: it was wrong
+    std::string otherPrompt;     // asked for something else; set, the login ends
+    bool askedOther = false;
+};
+thread_local KeyboardLogin* keyboardLogin = nullptr;
 
-// The password for the keyboard-interactive login under way on this thread.
-// The session's abstract is its socket buffer, so the answer cannot ride on it.
-thread_local const std::string* kbdintPassword = nullptr;
-
-// The password answers every prompt that hides what is typed; libssh2 frees
-// the answers.
-void answerWithPassword(const char*, int, const char*, int, int count, const LIBSSH2_USERAUTH_KBDINT_PROMPT* prompts,
-                        LIBSSH2_USERAUTH_KBDINT_RESPONSE* responses, void**)
+// The password answers one hidden prompt that asks for it; anything else the
+// server asks (a one-time code, a new password) ends the login, since only
+// the user could answer it. libssh2 frees the answers.
+void answerWithPassword(const char* name, int nameLength, const char*, int, int count,
+                        const LIBSSH2_USERAUTH_KBDINT_PROMPT* prompts, LIBSSH2_USERAUTH_KBDINT_RESPONSE* responses,
+                        void**)
 {
-    const std::string* password = kbdintPassword;
     for (int i = 0; i < count; ++i) {
         responses[i].text = nullptr;
         responses[i].length = 0;
-        if (prompts[i].echo || !password)
-            continue;
-        responses[i].text = static_cast<char*>(std::malloc(password->size() + 1));
-        if (!responses[i].text)
-            continue;
-        std::memcpy(responses[i].text, password->c_str(), password->size() + 1);
-        responses[i].length = static_cast<unsigned>(password->size());
     }
+    KeyboardLogin* login = keyboardLogin;
+    if (!login || count == 0)
+        return;
+    std::string prompt(reinterpret_cast<const char*>(prompts[0].text), prompts[0].length);
+    bool forPassword = count == 1 && !prompts[0].echo && PasswordPrompt::asksForPassword(prompt);
+    if (forPassword && login->answered) {
+        login->askedAgain = true;
+        return;
+    }
+    if (!forPassword) {
+        login->askedOther = true;
+        login->otherPrompt = prompt.empty() ? std::string(name, static_cast<size_t>(nameLength)) : prompt;
+        return;
+    }
+    responses[0].text = static_cast<char*>(std::malloc(login->password->size() + 1));
+    if (!responses[0].text)
+        return;
+    std::memcpy(responses[0].text, login->password->c_str(), login->password->size() + 1);
+    responses[0].length = static_cast<unsigned>(login->password->size());
+    login->answered = true;
 }
 
 struct FileCloser {
@@ -137,8 +175,9 @@ std::string readKeyFile(const std::wstring& path)
 
 }
 
-SftpFolder::SftpFolder(const FtpSettings& settings, const HostKeyTrust& trust, const Progress& reached)
-    : block(2 * inFlight)
+SftpFolder::SftpFolder(const FtpSettings& settings, const HostKeyTrust& trust, const Progress& reached,
+                       const std::function<bool()>& givenUp)
+    : block(2 * inFlight), givenUp(givenUp)
 {
     try {
         socket.connect(Poco::Net::SocketAddress(settings.server.host, settings.server.port), Timeouts::session);
@@ -179,7 +218,11 @@ void SftpFolder::handshake(const HostKeyTrust& trust)
         if (code < 0)
             fail(code, "Cannot set the SSH algorithms");
     }
-    int code = libssh2_session_handshake(session, socket.impl()->sockfd());
+    int code = libssh2_session_method_pref(session, LIBSSH2_METHOD_HOSTKEY,
+                                           hostKeyPreference(trust.knownKeyType()).c_str());
+    if (code < 0)
+        fail(code, "Cannot set the SSH algorithms");
+    code = libssh2_session_handshake(session, socket.impl()->sockfd());
     if (code < 0)
         fail(code, "SSH handshake failed");
     size_t length = 0;
@@ -192,40 +235,85 @@ void SftpFolder::handshake(const HostKeyTrust& trust)
     trust.approve(keyTypeName(type), HostKeyTrust::fingerprint(hash));
 }
 
+// The login runs non-blocking against one deadline for all its rounds, so
+// a server that answers slowly, round after round, or a user who gives up,
+// ends it in time.
 void SftpFolder::logIn(const FtpSettings& settings)
 {
     std::string user = TextConversion::toUtf8(settings.username);
     std::string password = TextConversion::toUtf8(settings.password);
-    libssh2_session_set_timeout(session, loginTimeoutMs);
+    loginDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(loginTimeoutMs);
+    libssh2_session_set_blocking(session, 0);
     if (!settings.keyFile.empty())
         logInWithKey(user, settings.keyFile, password);
     else
         logInWithPassword(user, password);
+    libssh2_session_set_blocking(session, 1);
     libssh2_session_set_timeout(session, timeoutMs);
     sftp = libssh2_sftp_init(session);
     if (!sftp)
         fail(libssh2_session_last_errno(session), "The server offers no SFTP");
 }
 
+int SftpFolder::untilDone(const std::function<int()>& call)
+{
+    for (;;) {
+        int code = call();
+        if (code != LIBSSH2_ERROR_EAGAIN)
+            return code;
+        if (keyboardLogin && (keyboardLogin->askedOther || keyboardLogin->askedAgain))
+            return code;
+        if (givenUp && givenUp())
+            throw SftpException("Login given up");
+        auto now = std::chrono::steady_clock::now();
+        if (now >= loginDeadline)
+            fail(LIBSSH2_ERROR_TIMEOUT, "Login");
+        int directions = libssh2_session_block_directions(session);
+        int mode = (directions & LIBSSH2_SESSION_BLOCK_OUTBOUND) ? Poco::Net::Socket::SELECT_WRITE : 0;
+        if (directions & LIBSSH2_SESSION_BLOCK_INBOUND || !mode)
+            mode |= Poco::Net::Socket::SELECT_READ;
+        auto wait = std::min<std::chrono::steady_clock::duration>(loginDeadline - now, std::chrono::milliseconds(100));
+        socket.poll(Poco::Timespan(std::chrono::duration_cast<std::chrono::microseconds>(wait).count()), mode);
+    }
+}
+
 // Servers that check passwords through PAM often take them only as the
 // answer to a keyboard-interactive prompt.
 void SftpFolder::logInWithPassword(const std::string& user, const std::string& password)
 {
-    const char* methods = libssh2_userauth_list(session, user.c_str(), static_cast<unsigned>(user.size()));
+    const char* methods = nullptr;
+    int code = untilDone([&] {
+        methods = libssh2_userauth_list(session, user.c_str(), static_cast<unsigned>(user.size()));
+        return methods ? 0 : libssh2_session_last_errno(session);
+    });
     if (!methods) {
         if (libssh2_userauth_authenticated(session))
             return;  // let in without any authentication
-        fail(libssh2_session_last_errno(session), "Login refused");
+        fail(code, "Login refused");
     }
-    int code;
     if (!offers(methods, "password") && offers(methods, "keyboard-interactive")) {
-        kbdintPassword = &password;
-        code = libssh2_userauth_keyboard_interactive_ex(session, user.c_str(), static_cast<unsigned>(user.size()),
-                                                        answerWithPassword);
-        kbdintPassword = nullptr;
+        KeyboardLogin login;
+        login.password = &password;
+        keyboardLogin = &login;
+        try {
+            code = untilDone([&] {
+                return libssh2_userauth_keyboard_interactive_ex(session, user.c_str(),
+                                                                static_cast<unsigned>(user.size()), answerWithPassword);
+            });
+        } catch (...) {
+            keyboardLogin = nullptr;
+            throw;
+        }
+        keyboardLogin = nullptr;
+        if (code < 0 && login.askedOther)
+            throw SftpException(login.otherPrompt, Problem::loginPromptUnexpected);
+        if (code < 0 && login.askedAgain)
+            throw SftpException("Login refused: the server asked for the password again");
     } else {
-        code = libssh2_userauth_password_ex(session, user.c_str(), static_cast<unsigned>(user.size()),
-                                            password.c_str(), static_cast<unsigned>(password.size()), nullptr);
+        code = untilDone([&] {
+            return libssh2_userauth_password_ex(session, user.c_str(), static_cast<unsigned>(user.size()),
+                                                password.c_str(), static_cast<unsigned>(password.size()), nullptr);
+        });
     }
     if (code < 0)
         fail(code, "Login refused");
@@ -234,8 +322,10 @@ void SftpFolder::logInWithPassword(const std::string& user, const std::string& p
 void SftpFolder::logInWithKey(const std::string& user, const std::wstring& keyFile, const std::string& passphrase)
 {
     std::string key = readKeyFile(keyFile);
-    int code = libssh2_userauth_publickey_frommemory(session, user.c_str(), user.size(), nullptr, 0, key.c_str(),
+    int code = untilDone([&] {
+        return libssh2_userauth_publickey_frommemory(session, user.c_str(), user.size(), nullptr, 0, key.c_str(),
                                                      key.size(), passphrase.empty() ? nullptr : passphrase.c_str());
+    });
     if (code == LIBSSH2_ERROR_FILE)
         throw Poco::IOException("", Problem::keyPassphraseWrong);
     if (code < 0)

@@ -1,7 +1,8 @@
 // The remote folder over SFTP, with libssh2: a bounded connect, a handshake
 // with modern algorithms only, the host key settled before anything of the
-// login is sent, then the password (as such, or as the answer to a
-// keyboard-interactive prompt) or a private key, and the configured
+// login is sent, then the password (as such, or once as the answer to a
+// keyboard-interactive prompt that asks for it) or a private key, the whole
+// login bounded and given up when the user does, and the configured
 // directory (the login's own when empty). Names travel in UTF-8.
 #pragma once
 
@@ -14,16 +15,21 @@
 #include <libssh2.h>
 #include <libssh2_sftp.h>
 
+#include <chrono>
+#include <functional>
 #include <vector>
 
 class SftpFolder : public RemoteFolder {
 public:
     // Throws TimeoutException when the server does not answer in time, a
     // NetException when it cannot be reached, SftpException when it refuses
-    // the login, the key or the directory or the user refuses its host key,
-    // IOException when the key file cannot be read or is in a format that
-    // does not work.
-    SftpFolder(const FtpSettings& settings, const HostKeyTrust& trust, const Progress& reached);
+    // the login, the key or the directory, asks at login for more than the
+    // password (Problem::loginPromptUnexpected) or the user refuses its host
+    // key, IOException when the key file cannot be read or is in a format
+    // that does not work. `givenUp`, when given, is asked while the login
+    // waits; a yes ends it with an SftpException.
+    SftpFolder(const FtpSettings& settings, const HostKeyTrust& trust, const Progress& reached,
+               const std::function<bool()>& givenUp);
     ~SftpFolder() override;
     SftpFolder(const SftpFolder&) = delete;
     SftpFolder& operator=(const SftpFolder&) = delete;
@@ -55,6 +61,9 @@ private:
     void logIn(const FtpSettings& settings);
     void logInWithPassword(const std::string& user, const std::string& password);
     void logInWithKey(const std::string& user, const std::wstring& keyFile, const std::string& passphrase);
+    // Repeats a non-blocking libssh2 call until it is done, within the
+    // login's deadline, and returns its code.
+    int untilDone(const std::function<int()>& call);
     void enter(const std::wstring& dir);
     void openUpload(const std::string& name, unsigned long flags);
     // False when there is no such file.
@@ -80,5 +89,7 @@ private:
     size_t used = 0;
     size_t offered = 0;  // block's end when libssh2 last had it
     bool connectionLost = false;
+    std::function<bool()> givenUp;
+    std::chrono::steady_clock::time_point loginDeadline;
     NameEncoding encoding{true};
 };

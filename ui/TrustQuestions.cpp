@@ -85,14 +85,15 @@ std::wstring hostKeyText(const HostKeyQuestion& question)
     return text;
 }
 
-RemoteFolder::Questions inBoxes()
+RemoteFolder::Questions inBoxes(const std::function<bool()>& givenUp)
 {
     return {[](const CertificateQuestion& question) {
                 return ask(certificateText(question), L"Vornix - Certyfikat serwera");
             },
             [](const HostKeyQuestion& question) {
                 return ask(hostKeyText(question), L"Vornix - Klucz hosta serwera");
-            }};
+            },
+            givenUp};
 }
 
 }

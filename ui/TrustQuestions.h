@@ -6,6 +6,7 @@
 #include "remote/HostKeyTrust.h"
 #include "remote/RemoteFolder.h"
 
+#include <functional>
 #include <string>
 
 namespace TrustQuestions {
@@ -13,7 +14,7 @@ namespace TrustQuestions {
 std::wstring certificateText(const CertificateQuestion& question);
 std::wstring hostKeyText(const HostKeyQuestion& question);
 
-// Both questions, each in its own box.
-RemoteFolder::Questions inBoxes();
+// Both questions, each in its own box; `givenUp` as the job asks it.
+RemoteFolder::Questions inBoxes(const std::function<bool()>& givenUp = nullptr);
 
 }

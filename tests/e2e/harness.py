@@ -414,6 +414,11 @@ class Sshd(SftpServer):
                                             stdout=subprocess.DEVNULL, stderr=errors)
         wait_for_port(22)
 
+    def add_host_key(self, key_type):
+        """A second host key beside the first, offered from the next start."""
+        subprocess.run(["ssh-keygen", "-q", "-t", key_type, "-N", "", "-f", os.path.join(self.work, "host_key2")],
+                       check=True)
+
     def authorize(self, public_key_file):
         with open(public_key_file) as key, open(self.authorized_keys, "a") as keys:
             keys.write(key.read())
@@ -425,19 +430,21 @@ class Sshd(SftpServer):
 
 class AsyncSsh(SftpServer):
     """scripts/sftp-server.py: Python's asyncssh, an SSH implementation of
-    its own, serving a fresh folder as its root to SFTP_USER with PASSWORD."""
+    its own, serving a fresh folder as its root to SFTP_USER with PASSWORD
+    (asking THEN_ASK after it, when given)."""
     name = "asyncssh"
 
-    def __init__(self, workdir, throttle=0, certificate=None, host_key_type="ed25519"):
+    def __init__(self, workdir, throttle=0, certificate=None, host_key_type="ed25519", then_ask=None):
         super().__init__(workdir, throttle, host_key_type)
         self.root = os.path.join(self.work, "home")
         os.makedirs(self.root)
+        self.options = ["--then-ask", then_ask] if then_ask else []
         self.start()
 
     def start(self):
         self.process = subprocess.Popen(
             [PYTHON, os.path.join(ROOT, "scripts", "sftp-server.py"), "--root", self.root, "--host-key",
-             self.host_key, "--user", SFTP_USER, "--password", PASSWORD],
+             self.host_key, "--user", SFTP_USER, "--password", PASSWORD] + self.options,
             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         if self.process.stdout.readline().strip() != "ready":
             raise RuntimeError("the SFTP server did not start")

@@ -6,6 +6,7 @@ import os
 import signal
 import socket
 import subprocess
+import tempfile
 import threading
 import time
 
@@ -65,6 +66,12 @@ class SftpTest(SshdTest):
         self.assertIn("UWAGA: klucz hosta serwera 127.0.0.1:22 zmienił się", boxes[0])
         self.assertIn("Typ klucza: ecdsa-sha2-nistp256", boxes[0])
         self.assertEqual(3, len(self.server.files()))
+
+        # A second key, of a type preferred before, is not mistaken for a change.
+        self.server.add_host_key("ed25519")
+        self.server.restart()
+        self.assertEqual([], self.upload().starting("message box"))
+        self.assertEqual(4, len(self.server.files()))
 
     def key(self, key_type, passphrase=""):
         path = os.path.join(self.workdir, "id_%s%s" % (key_type, "_locked" if passphrase else ""))
@@ -143,6 +150,28 @@ class ClosingTest(SshdTest):
             for pid in sessions:
                 os.kill(pid, signal.SIGCONT)
         self.assertTrue(sessions)
+
+
+class KeyboardInteractiveTest(harness.EndToEndTest):
+    # The password goes once, to the prompt that asks for it. A server that
+    # asks for more (a one-time code, the password again) ends the login with
+    # a box that says so, and nothing is stored.
+    def test_only_the_password_prompt_gets_the_password(self):
+        for prompt, box in (
+                ("Kod weryfikacyjny: ", "SFTP Exception: Serwer SFTP prosi przy logowaniu o coś innego niż hasło"),
+                ("Password: ", "SFTP Exception: Login refused: the server asked for the password again")):
+            with self.subTest(prompt=prompt):
+                server = harness.AsyncSsh(tempfile.mkdtemp(dir=self.workdir), then_ask=prompt)
+                self.servers.append(server)
+                self.host.configure(**SERVER)
+                self.host.store(HOST_KEY_SETTING, server.host_key_line())
+                result = self.host.run("--file", harness.windows_path(self.local_file("f.txt", b"x")), "send")
+                server.stop()
+                self.servers.remove(server)
+                boxes = result.starting("message box")
+                self.assertEqual(1, len(boxes), result)
+                self.assertTrue(boxes[0].startswith('message box "Vornix - SFTP Error": ' + box), boxes)
+                self.assertEqual([], server.files())
 
 
 class SilentServerTest(harness.EndToEndTest):
