@@ -23,8 +23,10 @@ enum Code : int {
     // Trust
     certificateRefused,
     hostKeyRefused,
+    loginPromptUnexpected,  // message: the server's prompt
     linkCertificateUntrusted,  // message: OpenSSL's reason
     linkNotWeb,                // message: the link
+    linkLeavesHttps,           // message: the http address redirected to
     // SFTP key files
     keyFileUnreadable,  // message: the path, in UTF-8
     keyFilePutty,

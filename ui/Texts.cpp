@@ -20,6 +20,9 @@ const wchar_t* const choiceTooLong =
     L"Wybrano naraz zbyt wiele plików (ich nazwy są dłuższe niż 262143 znaki). Wybierz mniej plików.";
 const wchar_t* const clipboardUnavailable =
     L"Nie można skopiować linku do schowka: schowek jest zajęty przez inny program. Link jest w oknie rozmowy.";
+const wchar_t* const passwordNotProtected =
+    L"Nie można zabezpieczyć hasła (funkcja Windows CryptProtectData zawiodła), więc go nie zapisano: hasło "
+    L"nigdy nie trafia do ustawień jawnym tekstem. Pozostałe ustawienia zapisano.";
 const wchar_t* const linkNotWeb =
     L"Ten link nie jest adresem WWW (http:// lub https://), więc nie zostanie otwarty. Sprawdź link w opcjach "
     L"wtyczki (FTP).";
@@ -53,10 +56,17 @@ const wchar_t* problemText(int code)
         return L"Certyfikat serwera odrzucony, nic nie wysłano";
     case Problem::hostKeyRefused:
         return L"Klucz hosta serwera odrzucony, nic nie wysłano";
+    case Problem::loginPromptUnexpected:
+        return L"Serwer SFTP prosi przy logowaniu o coś innego niż hasło (na przykład o kod jednorazowy albo nowe "
+               L"hasło), czego wtyczka nie umie podać. Zaloguj się raz programem ssh albo użyj klucza prywatnego. "
+               L"Serwer pyta";
     case Problem::linkCertificateUntrusted:
         return L"Przeglądarka kontaktu nie zaufa certyfikatowi serwera WWW";
     case Problem::linkNotWeb:
         return L"Link nie jest adresem http:// ani https://";
+    case Problem::linkLeavesHttps:
+        return L"Serwer WWW przekierowuje link https:// na niezaszyfrowany adres http://, którego wtyczka nie "
+               L"sprawdza";
     case Problem::keyFileUnreadable:
         return L"Nie można odczytać pliku klucza prywatnego";
     case Problem::keyFilePutty:
