@@ -94,7 +94,9 @@ DWORD FtpSendThread::threadMain()
     }
     try {
         deliverLinks();
-        if (sendFailure)
+        // An abort pressed while the failure was on its way is the user's
+        // word too: over TLS the reset data connection can fail first.
+        if (sendFailure && !mustGiveUp())
             ErrorReport::show(sendFailure, ErrorReport::Caption::byKind);
         reportFailedFiles();
         finishRun();

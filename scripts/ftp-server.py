@@ -55,8 +55,8 @@ def parse_args():
                    "close_notify) and report the transfer complete")
     p.add_argument("--later-data-certificate", metavar="PEM",
                    help="a certificate that every data connection but a session's first shows")
-    p.add_argument("--tls", metavar="PEM", help="offer TLS (AUTH TLS) with this certificate and key; "
-                   "not together with --throttle")
+    p.add_argument("--tls", metavar="PEM", help="offer TLS (AUTH TLS) with this certificate and key")
+    p.add_argument("--tls-required", action="store_true", help="with --tls: no login or transfer without it")
     return p.parse_args()
 
 
@@ -123,7 +123,10 @@ def main():
     authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
 
     if args.tls:
-        dtp_base, control_base = TLS_DTPHandler, TLS_FTPHandler
+        control_base = TLS_FTPHandler
+        # TLS wraps the throttled handler's reads and writes.
+        dtp_base = type("ThrottledTlsDtp", (TLS_DTPHandler, ThrottledDTPHandler), {}) if args.throttle \
+            else TLS_DTPHandler
     else:
         dtp_base, control_base = ThrottledDTPHandler if args.throttle else DTPHandler, FTPHandler
 
@@ -259,6 +262,7 @@ def main():
     Handler.authorizer = authorizer
     if args.tls:
         Handler.ssl_context = tls_context(args.tls)
+        Handler.tls_control_required = Handler.tls_data_required = args.tls_required
     Handler.masquerade_address = args.pasv_address
     if args.utf8_names:
         Handler.unicode_errors = "replace"

@@ -104,6 +104,19 @@ class TlsTest(harness.EndToEndTest):
         self.assertEqual([], result.starting("message box"), result)
         self.assertEqual(["plik.txt"], plain.files())
 
+    # An abort the user asked for shows no box over TLS either: the partial
+    # file is taken back and no link goes.
+    def test_abort_over_tls_takes_the_file_back_quietly(self):
+        server = self.start_server("--tls", self.certificates.server("abort", signer=None), "--tls-required",
+                                   "--throttle", "300000")
+        self.host.configure(**dict(SERVER, tls=1))
+        path = self.local_file("big.bin", os.urandom(4000000))
+        result = self.host.run("--file", harness.windows_path(path), "--answer", "yes", "--abort-at", "600000", "send")
+        self.assertEqual([], [box for box in result.starting("message box") if not box.startswith(QUESTION)], result)
+        self.assertEqual([], result.starting(("shown", "sent")))
+        self.assertEqual([], server.files(), server.commands())
+        self.assertIn("DELE big.bin", server.commands())
+
     def test_refused_certificate_or_refused_tls_sends_nothing_of_the_login(self):
         server = self.start_tls_server(self.certificates.server("refused", signer=None))
         result = self.upload("no")
