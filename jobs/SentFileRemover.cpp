@@ -66,7 +66,7 @@ void SentFileRemover::removeInDirectory(const FtpSettings& settings, const Remot
             try {
                 results[next]->outcome = removeOne(*folder, listing, results[next]->record);
             } catch (const Poco::Exception& e) {
-                if (RemoteFolder::connectionFailed(e))
+                if (RemoteFolder::connectionFailed(settings.protocol, e))
                     throw;
                 results[next]->outcome = Outcome::failed;
                 results[next]->failure = std::current_exception();

@@ -20,6 +20,7 @@ enum Code : int {
     listingTooLong,
     directoryNotEncodable,
     storedSizeDiffers,  // message: the name on the server
+    storedFileNotOwn,   // message: the name on the server
     // Trust
     certificateRefused,
     hostKeyRefused,

@@ -71,6 +71,9 @@ const wchar_t* problemText(int code)
         return L"Nie można użyć klucza prywatnego: hasło klucza (pole „Hasło”) jest złe albo plik jest uszkodzony";
     case Problem::storedSizeDiffers:
         return L"Serwer przechowuje plik o innym rozmiarze niż wysłany, więc go usunięto i nie wysłano linku";
+    case Problem::storedFileNotOwn:
+        return L"Serwer przechowuje pod tą nazwą plik większy niż wysłany, więc jest to inny plik: zostawiono go "
+               L"i nie wysłano linku";
     case Problem::fileNameLineBreak:
         return L"Nazwa pliku zawiera znak nowego wiersza";
     case Problem::fileNameNotEncodable:
