@@ -26,6 +26,8 @@ enum Code : int {
     hostKeyRefused,
     linkCertificateUntrusted,  // message: OpenSSL's reason
     linkNotWeb,                // message: the link
+    // The list of sent files
+    sentRecordUnsafe,
     // SFTP key files
     keyFileUnreadable,  // message: the path, in UTF-8
     keyFilePutty,

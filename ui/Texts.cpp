@@ -57,6 +57,9 @@ const wchar_t* problemText(int code)
         return L"Przeglądarka kontaktu nie zaufa certyfikatowi serwera WWW";
     case Problem::linkNotWeb:
         return L"Link nie jest adresem http:// ani https://";
+    case Problem::sentRecordUnsafe:
+        return L"Zapis na liście wysłanych plików ma w nazwie pliku lub katalogu niedozwolone znaki (koniec "
+               L"wiersza, „/” lub „\\”), więc niczego nie usunięto";
     case Problem::keyFileUnreadable:
         return L"Nie można odczytać pliku klucza prywatnego";
     case Problem::keyFilePutty:
@@ -98,6 +101,12 @@ std::wstring failure(const Poco::Exception& failure)
     if (!failure.message().empty())
         text += L": " + TextConversion::readable(failure.message());
     return text;
+}
+
+std::wstring sentFileUnconfirmedQuestion(const std::wstring& name)
+{
+    return L"Serwer nie podaje rozmiaru lub czasu pliku " + name +
+           L", więc nie można sprawdzić, czy to ten sam plik, który wysłano.\nCzy mimo to usunąć go z serwera?";
 }
 
 std::wstring filesNotSent(size_t failed, size_t chosen)
