@@ -16,6 +16,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -257,6 +258,7 @@ void SftpFolder::enter(const std::wstring& dir)
     folder = path == "/" ? path : path + "/";
 }
 
+// Bounded as an FTP listing is, and the handle closed whatever happens.
 NameListing SftpFolder::listNames()
 {
     std::string path = folder.empty() ? "." : folder;
@@ -264,6 +266,22 @@ NameListing SftpFolder::listNames()
     if (!handle)
         fail(libssh2_session_last_errno(session), "Cannot list " + path);
     NameListing listing;
+    int length;
+    try {
+        length = readNames(handle, listing);
+    } catch (const std::length_error&) {
+        libssh2_sftp_closedir(handle);
+        throw SftpException("", Problem::listingTooLong);
+    }
+    libssh2_sftp_closedir(handle);
+    if (length < 0)
+        fail(length, "Cannot list " + path);
+    return listing;
+}
+
+// Returns libssh2's last answer: 0 at the end, below it an error.
+int SftpFolder::readNames(LIBSSH2_SFTP_HANDLE* handle, NameListing& listing)
+{
     std::vector<char> name(4096);
     LIBSSH2_SFTP_ATTRIBUTES attributes;
     int length;
@@ -272,10 +290,7 @@ NameListing SftpFolder::listNames()
         if (entry != "." && entry != "..")
             listing.addName(entry);
     }
-    libssh2_sftp_closedir(handle);
-    if (length < 0)
-        fail(length, "Cannot list " + path);
-    return listing;
+    return length;
 }
 
 // The file is created new: a name that appeared since the listing fails

@@ -75,6 +75,7 @@ private:
     [[noreturn]] void fail(int code, const std::string& what);
     [[noreturn]] void failUpload(int code);
     void close();
+    int readNames(LIBSSH2_SFTP_HANDLE* handle, NameListing& listing);
 
     Poco::Net::StreamSocket socket;
     SshSocketBuffer transport;  // buffering from beginUpload until the file is closed
