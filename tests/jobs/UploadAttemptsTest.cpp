@@ -155,7 +155,7 @@ TEST_F(UploadAttemptsTest, CutUploadContinuesTheFileThisJobMade)
 // written to or removed, and the file starts again under a free name.
 TEST_F(UploadAttemptsTest, FileThisJobDidNotMakeIsNeverTouched)
 {
-    const std::string larger(7000, 'x');
+    const std::string larger(9000, 'x');  // more than the 8192 bytes handed over
     std::vector<std::pair<std::function<void()>, std::string>> faults = {
         {[this] { server.refusedStores = 1; }, strangers},
         {[&] {
