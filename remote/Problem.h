@@ -17,7 +17,7 @@ enum Code : int {
     tlsNoLongerOffered,  // message: the reply
     tlsRefused,          // message: the reply
     dataTlsRefused,      // message: the command and the reply
-    listingTooLong,
+    listingTooLong,  // over SFTP too
     directoryNotEncodable,
     storedSizeDiffers,  // message: the name on the server
     storedFileNotOwn,   // message: the name on the server
