@@ -2,6 +2,7 @@
 
 #include "jobs/LinkDelivery.h"
 #include "jobs/LinkText.h"
+#include "jobs/UploadAttempts.h"
 #include "jobs/UploadProgress.h"
 #include "plugin/HostLog.h"
 #include "plugin/SentFiles.h"
@@ -33,19 +34,6 @@ struct FileCloser {
     void operator()(FILE* file) const { fclose(file); }
 };
 typedef std::unique_ptr<FILE, FileCloser> OpenFile;
-
-const size_t chunkSize = 4096;
-
-// A file that cannot be read to its end must not be stored cut short. The
-// read failure is what the user needs to hear, even when the removal fails.
-[[noreturn]] void abandonUnreadFile(RemoteFolder& folder)
-{
-    try {
-        folder.abandonUpload();
-    } catch (const Poco::Exception&) {
-    }
-    throw Poco::IOException("", Problem::fileUnreadToEnd);
-}
 
 std::wstring nameOf(const std::wstring& path)
 {
@@ -142,14 +130,14 @@ std::vector<size_t> FtpSendThread::filesWithSendableNames()
     return sendable;
 }
 
-// Stores the file, or leaves nothing of it on the server: the user gave up,
-// or the file failed. A connection that fails once the file has begun is
-// made again, up to attempts in all, and the file continues where the server
-// has it; the name chosen at the start stays.
+// Stores the file, or leaves nothing of this job's on the server: the user
+// gave up, or the file failed. The name may change on a later attempt, when
+// the one chosen at the start has been taken meanwhile.
 void FtpSendThread::sendFile(std::unique_ptr<RemoteFolder>& folder, size_t index)
 {
     const std::wstring& localPath = localPaths[index];
-    std::string remoteName = chooseRemoteName(*folder, nameOf(localPath));
+    std::wstring localName = nameOf(localPath);
+    std::string remoteName = chooseRemoteName(*folder, localName);
 
     FILE* opened = nullptr;
     if (_wfopen_s(&opened, localPath.c_str(), L"rb") != 0 || !opened)
@@ -158,102 +146,19 @@ void FtpSendThread::sendFile(std::unique_ptr<RemoteFolder>& folder, size_t index
     // One read of the disk per block sent; the chunks come from this buffer.
     setvbuf(opened, nullptr, _IOFBF, RemoteFolder::maxChunk);
     UploadProgress progress(progressWindow, fileSize(opened));
-    if (progressWindow && !mustGiveUp())
+    if (!mustGiveUp())
         progress.begin(ProgressText::caption(folder->nameEncoding().decode(remoteName), index + 1, localPaths.size()),
                        localPath);
-    for (int attempt = 1;; ++attempt) {
-        try {
-            if (tryToStore(folder, opened, remoteName, attempt, progress)) {
-                storedNames.push_back(remoteName);
-                recordSent(*folder, index, remoteName, progress.total());
-            }
-            return;
-        } catch (const Poco::Exception& failure) {
-            bool cut = RemoteFolder::connectionFailed(failure);
-            if (!cut || attempt == attempts || mustGiveUp()) {
-                if (cut || leftPartialFile(failure, attempt))
-                    removePartialFile(folder, remoteName, !mustGiveUp());
-                throw;
-            }
-        }
-        if (!waitBeforeAttempt(attempt + 1, progress)) {
-            removePartialFile(folder, remoteName, false);
-            return;
-        }
-    }
-}
-
-// Returns whether the file is stored whole; false when the user gave up and
-// nothing of it is left. Attempts after the first connect again and take up
-// what the server holds.
-bool FtpSendThread::tryToStore(std::unique_ptr<RemoteFolder>& folder, FILE* file, const std::string& remoteName,
-                               int attempt, UploadProgress& progress)
-{
-    int64_t held = 0;
-    if (attempt == 1) {
-        folder->beginUpload(remoteName);
-    } else {
-        folder->leave();
-        folder = RemoteFolder::enter(settings, TrustQuestions::inBoxes());
-        held = folder->resumeUpload(remoteName);
-    }
-    _fseeki64(file, held, SEEK_SET);
-    if (progressWindow)
-        progress.resumeAt(held);
-    bool sent = transfer(*folder, file, held, progress);
-    if (!sent || mustGiveUp() || !folder->finishUpload([this] { return mustGiveUp(); })) {
-        folder->abandonUpload();
-        return false;
-    }
-    int64_t stored = folder->storedSize(remoteName);
-    if (stored >= 0 && stored != progress.total())
-        throw Poco::IOException(remoteName, Problem::storedSizeDiffers);
-    return true;
-}
-
-// What a refusal leaves of the folder's own upload the folder removes, and
-// an unread file is taken back at once; but a refusal on a later attempt
-// (of the login, of the resume) finds the earlier attempts' part there.
-bool FtpSendThread::leftPartialFile(const Poco::Exception& refusal, int attempt)
-{
-    if (refusal.code() == Problem::storedSizeDiffers)
-        return true;
-    return attempt > 1 && refusal.code() != Problem::fileUnreadToEnd;
-}
-
-// The abort button works throughout the wait.
-bool FtpSendThread::waitBeforeAttempt(int attempt, UploadProgress& progress)
-{
-    static const DWORD waitsMs[attempts - 1] = {2000, 5000, 10000};
-    if (progressWindow)
-        progress.retrying(ProgressText::resuming(attempt, attempts));
-    ULONGLONG until = GetTickCount64() + waitsMs[attempt - 2];
-    while (GetTickCount64() < until) {
-        if (mustGiveUp())
-            return false;
-        Sleep(100);
-    }
-    return !mustGiveUp();
-}
-
-// After a failed connection the partial file goes through a new one, unless
-// the job must end at once (the messenger closing, the user's abort).
-void FtpSendThread::removePartialFile(std::unique_ptr<RemoteFolder>& folder, const std::string& remoteName,
-                                      bool reconnect)
-{
-    try {
-        folder->remove(remoteName);
+    UploadAttempts::Server server{
+        [this] { return RemoteFolder::enter(settings, TrustQuestions::inBoxes()); },
+        [this](const Poco::Exception& failure) { return RemoteFolder::connectionFailed(settings.protocol, failure); },
+        [this, &localName](RemoteFolder& there) { return chooseRemoteName(there, localName); }};
+    UploadAttempts attempts(server, UploadAttempts::productWaitsMs, [this] { return mustGiveUp(); }, progress);
+    std::string storedName = attempts.store(folder, opened, progress.total(), remoteName);
+    if (storedName.empty())
         return;
-    } catch (const Poco::Exception&) {
-    }
-    if (!reconnect)
-        return;
-    try {
-        folder->leave();
-        folder = RemoteFolder::enter(settings, TrustQuestions::inBoxes());
-        folder->remove(remoteName);
-    } catch (const Poco::Exception&) {
-    }
+    storedNames.push_back(storedName);
+    recordSent(*folder, index, storedName, progress.total());
 }
 
 // The list of sent files learns of each file as soon as it is stored. The
@@ -299,28 +204,6 @@ std::string FtpSendThread::chooseRemoteName(RemoteFolder& folder, const std::wst
     for (const std::string& stored : storedNames)
         listing.addName(stored);
     return listing.freeNameFor(name, _time64(nullptr));
-}
-
-// From byte `sent` to the end; false when the user gave up.
-bool FtpSendThread::transfer(RemoteFolder& folder, FILE* file, int64_t sent, UploadProgress& progress)
-{
-    for (;;) {
-        size_t read = fread(folder.room(chunkSize), 1, chunkSize, file);
-        if (read == 0) {
-            if (ferror(file))
-                abandonUnreadFile(folder);
-            break;
-        }
-        if (mustGiveUp())
-            return false;
-        folder.commit(read);
-        sent += static_cast<int64_t>(read);
-        if (progressWindow)
-            progress.update(sent);
-    }
-    if (progressWindow)
-        progress.settle(sent);
-    return true;
 }
 
 // Not when the messenger closes: its conversation is going away, and its

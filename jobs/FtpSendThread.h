@@ -15,11 +15,6 @@
 #include <vector>
 
 class RemoteFolder;
-class UploadProgress;
-
-namespace Poco {
-class Exception;
-}
 
 namespace Vornix {
 
@@ -37,19 +32,11 @@ private:
     void run();
     std::vector<size_t> filesWithSendableNames();
     void sendFile(std::unique_ptr<RemoteFolder>& folder, size_t index);
-    bool tryToStore(std::unique_ptr<RemoteFolder>& folder, FILE* file, const std::string& remoteName, int attempt,
-                    UploadProgress& progress);
-    static bool leftPartialFile(const Poco::Exception& refusal, int attempt);
-    bool waitBeforeAttempt(int attempt, UploadProgress& progress);
-    void removePartialFile(std::unique_ptr<RemoteFolder>& folder, const std::string& remoteName, bool reconnect);
     void recordSent(RemoteFolder& folder, size_t index, const std::string& remoteName, int64_t size);
     std::string chooseRemoteName(RemoteFolder& folder, const std::wstring& localName);
-    bool transfer(RemoteFolder& folder, FILE* file, int64_t sent, UploadProgress& progress);
     void deliverLinks();
     void reportFailedFiles();
     void finishRun();
-
-    static const int attempts = 4;
 
     FtpSettings settings;
     std::vector<std::wstring> localPaths;

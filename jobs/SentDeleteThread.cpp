@@ -15,7 +15,6 @@ namespace {
 
 typedef SentFileRemover::Outcome Outcome;
 
-
 // A line for each file that did not simply go.
 void report(const std::vector<SentFileRemover::Result>& results)
 {
@@ -34,6 +33,9 @@ void report(const std::vector<SentFileRemover::Result>& results)
         case Outcome::changedOnServer:
             lines.push_back(SentFilesSummary::changedOnServer(name));
             continue;
+        case Outcome::unconfirmed:
+            lines.push_back(SentFilesSummary::unconfirmed(name));
+            break;
         case Outcome::onOtherServer:
             lines.push_back(SentFilesSummary::onOtherServer(name, result.record.server));
             break;
@@ -72,7 +74,11 @@ void SentDeleteThread::run()
 {
     FtpSettings settings = FtpSettings::read();
     std::vector<SentFileRemover::Result> results =
-        SentFileRemover::removeAll(settings, TrustQuestions::inBoxes(), records, [this] { return mustGiveUp(); });
+        SentFileRemover::removeAll(settings, TrustQuestions::inBoxes(), records,
+                                   [this](const SentFileRecord& record) {
+                                       return !mustGiveUp() && SentFilesSummary::confirmRemoval(record.name);
+                                   },
+                                   [this] { return mustGiveUp(); });
     SentFileRemover::forgetGone(results);
     if (!messengerClosing())
         report(results);

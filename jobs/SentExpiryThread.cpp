@@ -36,6 +36,10 @@ void log(const SentFileRemover::Result& result)
         logToHost(logLevel, logSource, L"expiry: %ls on the server is another file now (its size or time differs); "
                                        L"it stays there", name);
         break;
+    case Outcome::unconfirmed:
+        logToHost(logLevel, logSource, L"expiry: the server cannot confirm that %ls is the file sent (it tells no "
+                                       L"size or time); it stays there", name);
+        break;
     case Outcome::failed:
         logToHost(logLevel, logSource, L"expiry: %ls could not be removed, to be tried again at the next run: %ls",
                   name, ErrorReport::textOf(result.failure).c_str());
@@ -85,7 +89,8 @@ void SentExpiryThread::run(int days)
     if (due.empty())
         return;
     std::vector<SentFileRemover::Result> results =
-        SentFileRemover::removeAll(settings, refuseEverything(), due, [this] { return mustGiveUp(); });
+        SentFileRemover::removeAll(settings, refuseEverything(), due, [](const SentFileRecord&) { return false; },
+                                   [this] { return mustGiveUp(); });
     for (const SentFileRemover::Result& result : results)
         log(result);
     SentFileRemover::forgetGone(results);

@@ -1,7 +1,8 @@
 // Takes files the plug-in sent off the server, for the list's "Usuń z
 // serwera" and for the expiry: one session per directory, and a name is
 // removed only while it still holds the file that was sent (its size, and
-// its time where the server tells, as recorded).
+// its time where the server tells, as recorded). A file the server cannot
+// confirm so goes only when `confirm` says so.
 #pragma once
 
 #include "plugin/SentFileRecord.h"
@@ -20,6 +21,7 @@ public:
         removed,
         alreadyGone,      // no such name on the server any more
         changedOnServer,  // the name holds another file now; it stays
+        unconfirmed,      // the server cannot confirm it is the file sent, and `confirm` said no; it stays
         onOtherServer,    // not on the server the settings name: no login for it
         failed,           // `failure` says why
         notReached,       // the job had to give up first
@@ -30,9 +32,12 @@ public:
         std::exception_ptr failure;
     };
 
+    // Whether to remove a file whose size, or time, the server does not tell.
+    typedef std::function<bool(const SentFileRecord&)> Confirm;
+
     // One result for each record, in their order.
     static std::vector<Result> removeAll(const FtpSettings& settings, const RemoteFolder::Questions& ask,
-                                         const std::vector<SentFileRecord>& records,
+                                         const std::vector<SentFileRecord>& records, const Confirm& confirm,
                                          const std::function<bool()>& givingUp);
 
     // Drops from the list of sent files the records whose file is no longer
@@ -41,9 +46,13 @@ public:
 
 private:
     static void removeInDirectory(const FtpSettings& settings, const RemoteFolder::Questions& ask,
-                                  std::vector<Result*>& results,
+                                  std::vector<Result*>& results, const Confirm& confirm,
                                   const std::function<bool()>& givingUp);
-    static Outcome removeOne(RemoteFolder& folder, const NameListing& listing, const SentFileRecord& record);
+    static Outcome removeOne(RemoteFolder& folder, const NameListing& listing, const SentFileRecord& record,
+                             const Confirm& confirm);
+    // Whether the record's directory and name are fit to send: no line
+    // break or NUL, and a name without a path.
+    static bool isSafe(const SentFileRecord& record);
 };
 
 }

@@ -18,6 +18,8 @@ UploadProgress::UploadProgress(HWND window, int64_t size)
 
 void UploadProgress::begin(const std::wstring& caption, const std::wstring& localPath)
 {
+    if (!window)
+        return;
     ProgressWindow::postText(window, ProgressWindow::Caption, caption.c_str());
     ProgressWindow::postText(window, ProgressWindow::NameLabel, localPath.c_str());
     ProgressWindow::postText(window, ProgressWindow::ProgressLabel, ProgressText::formatStart(size).c_str());
@@ -34,20 +36,27 @@ void UploadProgress::begin(const std::wstring& caption, const std::wstring& loca
 
 void UploadProgress::resumeAt(int64_t held)
 {
+    if (!window)
+        return;
     startTime = _time64(nullptr);
     startBytes = held;
     if (held != lastPosted)
         post(held);
 }
 
-void UploadProgress::retrying(const std::wstring& text)
+void UploadProgress::retrying(int attempt, int attempts)
 {
+    if (!window)
+        return;
     ProgressWindow::postText(window, ProgressWindow::SpeedLabel, L"0 KB/s");
-    ProgressWindow::postText(window, ProgressWindow::RemainingLabel, text.c_str());
+    ProgressWindow::postText(window, ProgressWindow::RemainingLabel,
+                             ProgressText::resuming(attempt, attempts).c_str());
 }
 
 void UploadProgress::update(int64_t sent)
 {
+    if (!window)
+        return;
     ULONGLONG now = GetTickCount64();
     if (lastPostTick != 0 && now - lastPostTick < postInterval)
         return;
@@ -57,7 +66,7 @@ void UploadProgress::update(int64_t sent)
 
 void UploadProgress::settle(int64_t sent)
 {
-    if (sent != lastPosted)
+    if (window && sent != lastPosted)
         post(sent);
 }
 

@@ -1,13 +1,16 @@
 // What an upload shows in its progress window: name, path, bytes sent
-// against the size, speed, time remaining and the bar.
+// against the size, speed, time remaining and the bar. Without a window it
+// shows nothing.
 #pragma once
+
+#include "jobs/UploadAttempts.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 
-class UploadProgress {
+class UploadProgress : public Vornix::UploadAttempts::Observer {
 public:
     UploadProgress(HWND window, int64_t size);
 
@@ -17,15 +20,15 @@ public:
     // Before the bytes from `held` on go, on a new connection after the
     // first: what the server holds counts as sent, and the speed is this
     // connection's.
-    void resumeAt(int64_t held);
+    void resumeAt(int64_t held) override;
     // While the job waits to connect again.
-    void retrying(const std::wstring& text);
+    void retrying(int attempt, int attempts) override;
     // After each chunk. The texts are posted at most every 50 ms: a post per
     // chunk would flood the messenger's window thread, which serves posted
     // messages before input, and freeze the messenger for the whole upload.
-    void update(int64_t sent);
+    void update(int64_t sent) override;
     // The texts for the last count given, if update held them back.
-    void settle(int64_t sent);
+    void settle(int64_t sent) override;
     static void finish(HWND window);
     int64_t total() const { return size; }
 

@@ -30,17 +30,22 @@ std::wstring beside(const std::wstring& suffix)
     return config + suffix;
 }
 
-bool readWhole(const std::wstring& path, std::string& content)
+enum class Read { whole, unreadable, tooLarge };
+
+Read readWhole(const std::wstring& path, std::string& content)
 {
     FILE* opened = nullptr;
     if (_wfopen_s(&opened, path.c_str(), L"rb") != 0 || !opened)
-        return false;
+        return Read::unreadable;
     std::unique_ptr<FILE, FileCloser> file(opened);
     char buffer[65536];
     size_t read;
-    while ((read = fread(buffer, 1, sizeof(buffer), opened)) > 0)
+    while ((read = fread(buffer, 1, sizeof(buffer), opened)) > 0) {
+        if (read > SentFiles::maxFileBytes - content.size())
+            return Read::tooLarge;
         content.append(buffer, read);
-    return !ferror(opened);
+    }
+    return ferror(opened) ? Read::unreadable : Read::whole;
 }
 
 bool parse(const std::string& content, std::vector<SentFileRecord>& records)
@@ -91,9 +96,10 @@ bool load(const std::wstring& path, std::vector<SentFileRecord>& records)
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
         return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
     std::string content;
-    if (!readWhole(path, content))
+    Read read = readWhole(path, content);
+    if (read == Read::unreadable)
         return false;
-    if (parse(content, records))
+    if (read == Read::whole && parse(content, records))
         return true;
     records.clear();
     setAside(path);

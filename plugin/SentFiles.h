@@ -2,13 +2,14 @@
 // configuration file ("Vornix.sent.txt" beside "Vornix.cfg"): a header line,
 // then one SentFileRecord line per file, oldest first. Every change rewrites
 // the file through a temporary one that replaces it whole, so a failed write
-// leaves the previous list. A damaged file is moved aside
-// ("Vornix.sent.damaged-TIME.txt"), the host's log says so, and the list
-// starts afresh. Calls may come from several threads at once.
+// leaves the previous list. A damaged file, or one past maxFileBytes, is
+// moved aside ("Vornix.sent.damaged-TIME.txt"), the host's log says so, and
+// the list starts afresh. Calls may come from several threads at once.
 #pragma once
 
 #include "plugin/SentFileRecord.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -17,6 +18,8 @@
 class SentFiles {
 public:
     static constexpr const char* header = "Vornix sent files 1";
+    // Tens of thousands of records; a larger file is taken as damaged.
+    static const size_t maxFileBytes = size_t(16) * 1024 * 1024;
 
     // Oldest first; empty while the settings are closed or nothing was sent.
     static std::vector<SentFileRecord> all();

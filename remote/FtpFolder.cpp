@@ -2,8 +2,8 @@
 
 #include <Poco/Exception.h>
 #include <Poco/Net/NetException.h>
+#include <Poco/Net/SSLException.h>
 
-#include <algorithm>
 #include <exception>
 
 FtpFolder::FtpFolder(const FtpSettings& settings, const CertificateTrust& trust, const Progress& reached)
@@ -20,6 +20,21 @@ FtpFolder::FtpFolder(const FtpSettings& settings, const CertificateTrust& trust,
         reached(Stage::entered);
 }
 
+// The status 0 is POCO's for no reply at all; a full disk or a refused name
+// are other replies. TLS fails on a cut connection in OpenSSL's words, so
+// only a refused certificate counts as a refusal.
+bool FtpFolder::connectionFailed(const Poco::Exception& failure)
+{
+    if (dynamic_cast<const Poco::TimeoutException*>(&failure))
+        return true;
+    if (auto reply = dynamic_cast<const Poco::Net::FTPException*>(&failure))
+        return reply->code() == 0 || reply->code() == 421 || reply->code() == 425 || reply->code() == 426;
+    if (dynamic_cast<const Poco::Net::CertificateValidationException*>(&failure) ||
+        dynamic_cast<const Poco::Net::InvalidCertificateException*>(&failure))
+        return false;
+    return dynamic_cast<const Poco::Net::NetException*>(&failure) != nullptr;
+}
+
 void FtpFolder::beginUpload(const std::string& name)
 {
     upload.reset(new UploadStream(session.beginUpload(name)));
@@ -27,9 +42,9 @@ void FtpFolder::beginUpload(const std::string& name)
     broken = false;
 }
 
-int64_t FtpFolder::resumeUpload(const std::string& name)
+int64_t FtpFolder::resumeUpload(const std::string& name, int64_t held)
 {
-    int64_t offset = std::max<int64_t>(session.fileSize(name), 0);
+    int64_t offset = held;
     upload.reset(new UploadStream(session.continueUpload(name, offset)));
     uploadName = name;
     broken = false;

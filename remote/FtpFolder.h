@@ -15,10 +15,14 @@ public:
     // startTls, logIn and enterDirectory, with what they throw.
     FtpFolder(const FtpSettings& settings, const CertificateTrust& trust, const Progress& reached);
 
+    // FTP's 421, 425 and 426 and no reply at all, a cut or refused
+    // connection and a timeout; not a refused certificate.
+    static bool connectionFailed(const Poco::Exception& failure);
+
     const NameEncoding& nameEncoding() const override { return session.nameEncoding(); }
     NameListing listNames() override { return session.listNames(); }
     void beginUpload(const std::string& name) override;
-    int64_t resumeUpload(const std::string& name) override;
+    int64_t resumeUpload(const std::string& name, int64_t held) override;
     int64_t storedSize(const std::string& name) override { return session.fileSize(name); }
     int64_t storedTime(const std::string& name) override { return session.modificationTime(name); }
     char* room(size_t size) override;

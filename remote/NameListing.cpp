@@ -53,10 +53,12 @@ void NameListing::add(std::string line)
         addName(line);
 }
 
+// A name counts with a line end, as in a listing read whole.
 void NameListing::addName(const std::string& name)
 {
-    if (listedNames.size() + rejectedNames.size() >= maxNames)
+    if (listedNames.size() + rejectedNames.size() >= maxNames || name.size() + 1 > maxBytes - namesBytes)
         throwTooLong();
+    namesBytes += name.size() + 1;
     if (hasLineBreak(name))
         rejectedNames.push_back(name);
     else

@@ -25,7 +25,8 @@ public:
     const std::vector<std::string>& unsafeNames() const { return rejectedNames; }
 
     // A name from a listing that gives names one by one (SFTP), taken as it
-    // is. Throws std::length_error once there are more than maxNames.
+    // is. Throws std::length_error once there are more than maxNames, or
+    // the names with a line end each pass maxBytes.
     void addName(const std::string& name);
 
     bool contains(const std::string& name) const;
@@ -42,4 +43,5 @@ private:
 
     std::vector<std::string> listedNames;
     std::vector<std::string> rejectedNames;
+    size_t namesBytes = 0;
 };

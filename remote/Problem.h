@@ -17,9 +17,10 @@ enum Code : int {
     tlsNoLongerOffered,  // message: the reply
     tlsRefused,          // message: the reply
     dataTlsRefused,      // message: the command and the reply
-    listingTooLong,
+    listingTooLong,  // over SFTP too
     directoryNotEncodable,
     storedSizeDiffers,  // message: the name on the server
+    storedFileNotOwn,   // message: the name on the server
     // Trust
     certificateRefused,
     hostKeyRefused,
@@ -27,6 +28,8 @@ enum Code : int {
     linkCertificateUntrusted,  // message: OpenSSL's reason
     linkNotWeb,                // message: the link
     linkLeavesHttps,           // message: the http address redirected to
+    // The list of sent files
+    sentRecordUnsafe,
     // SFTP key files
     keyFileUnreadable,  // message: the path, in UTF-8
     keyFilePutty,

@@ -47,11 +47,14 @@ public:
     // The folder's names, read whole.
     virtual NameListing listNames() = 0;
 
-    // Whether `failure` is of the connection (refused, cut or stalled) rather
-    // than a refusal of the server or the user: a later session may succeed.
-    static bool connectionFailed(const Poco::Exception& failure);
+    // Whether `failure`, thrown by entering or using a folder of `protocol`,
+    // is of the connection (refused, cut or stalled) rather than a refusal of
+    // the server or the user: a later session may succeed. Each protocol
+    // tells its own.
+    static bool connectionFailed(Protocol protocol, const Poco::Exception& failure);
 
-    // Starts a new file `name`. Then room and commit give it the file's bytes
+    // Starts a new file `name`; once it returns, the server has made the file
+    // for this upload (FTP's 150 or 125, SFTP's exclusive open). Then room and commit give it the file's bytes
     // in order: room offers space for the next `size` bytes (at most
     // maxChunk), commit sends what was filled in, as the connection takes it.
     // When either fails, the upload is over and what the server stored of
@@ -59,13 +62,15 @@ public:
     // session's resumeUpload or remove.
     virtual void beginUpload(const std::string& name) = 0;
 
-    // Takes up the upload of `name`, begun by an earlier session, and returns
-    // how many of the file's bytes the server holds: the bytes that follow
-    // them go next. A server that cannot continue a file gets it anew, over
-    // its own partial file, and 0 is returned.
-    virtual int64_t resumeUpload(const std::string& name) = 0;
+    // Takes up the upload of `name`, which an earlier session of this job
+    // created and of which the server holds `held` bytes (the caller has
+    // checked both), and returns where the bytes go on: `held`, or 0 where
+    // the server cannot continue a file and gets it anew over its partial
+    // one. The file is never made here: one that went meanwhile fails.
+    virtual int64_t resumeUpload(const std::string& name, int64_t held) = 0;
 
-    // The size of `name` on the server, or -1 when the server does not tell.
+    // The size of the regular file `name` on the server, or -1 when the
+    // server does not tell (no such file, or something other than a file).
     virtual int64_t storedSize(const std::string& name) = 0;
     // When `name` was last changed, in seconds since 1970, or -1 when the
     // server does not tell.

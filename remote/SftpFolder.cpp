@@ -18,6 +18,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -347,6 +348,7 @@ void SftpFolder::enter(const std::wstring& dir)
     folder = path == "/" ? path : path + "/";
 }
 
+// Bounded as an FTP listing is, and the handle closed whatever happens.
 NameListing SftpFolder::listNames()
 {
     std::string path = folder.empty() ? "." : folder;
@@ -354,6 +356,22 @@ NameListing SftpFolder::listNames()
     if (!handle)
         fail(libssh2_session_last_errno(session), "Cannot list " + path);
     NameListing listing;
+    int length;
+    try {
+        length = readNames(handle, listing);
+    } catch (const std::length_error&) {
+        libssh2_sftp_closedir(handle);
+        throw SftpException("", Problem::listingTooLong);
+    }
+    libssh2_sftp_closedir(handle);
+    if (length < 0)
+        fail(length, "Cannot list " + path);
+    return listing;
+}
+
+// Returns libssh2's last answer: 0 at the end, below it an error.
+int SftpFolder::readNames(LIBSSH2_SFTP_HANDLE* handle, NameListing& listing)
+{
     std::vector<char> name(4096);
     LIBSSH2_SFTP_ATTRIBUTES attributes;
     int length;
@@ -362,10 +380,7 @@ NameListing SftpFolder::listNames()
         if (entry != "." && entry != "..")
             listing.addName(entry);
     }
-    libssh2_sftp_closedir(handle);
-    if (length < 0)
-        fail(length, "Cannot list " + path);
-    return listing;
+    return length;
 }
 
 // The file is created new: a name that appeared since the listing fails
@@ -374,16 +389,44 @@ NameListing SftpFolder::listNames()
 void SftpFolder::beginUpload(const std::string& name)
 {
     openUpload(name, LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT | LIBSSH2_FXF_EXCL);
+    startSending();
 }
 
-// The file is this job's own, so it is opened as it stands (made again if it
-// went meanwhile) and written from its end.
-int64_t SftpFolder::resumeUpload(const std::string& name)
+// SFTP version 3 has no way to open a name without following a link, so the
+// name is checked before the open and the open file after it: a file this
+// job made and that holds what it held, or nothing is written. The file is
+// not made again if it went.
+int64_t SftpFolder::resumeUpload(const std::string& name, int64_t held)
 {
-    int64_t offset = std::max<int64_t>(storedSize(name), 0);
-    openUpload(name, LIBSSH2_FXF_WRITE | LIBSSH2_FXF_CREAT);
-    libssh2_sftp_seek64(file, static_cast<libssh2_uint64_t>(offset));
-    return offset;
+    LIBSSH2_SFTP_ATTRIBUTES attributes{};
+    if (!readAttributes(name, attributes))
+        throw SftpException("Cannot store " + name + ": " + statusText(LIBSSH2_FX_NO_SUCH_FILE));
+    requireHeldFile(attributes, held, name);
+    openUpload(name, LIBSSH2_FXF_WRITE);
+    LIBSSH2_SFTP_ATTRIBUTES opened{};
+    int code = libssh2_sftp_fstat_ex(file, &opened, 0);
+    if (code < 0) {
+        closeUnsent();
+        fail(code, "Cannot store " + name);
+    }
+    requireHeldFile(opened, held, name);
+    libssh2_sftp_seek64(file, static_cast<libssh2_uint64_t>(held));
+    startSending();
+    return held;
+}
+
+// Another file under the name is left as it is: the open handle is closed
+// and nothing is removed.
+void SftpFolder::requireHeldFile(const LIBSSH2_SFTP_ATTRIBUTES& attributes, int64_t held, const std::string& name)
+{
+    bool regular = (attributes.flags & LIBSSH2_SFTP_ATTR_PERMISSIONS) &&
+                   LIBSSH2_SFTP_S_ISREG(attributes.permissions);
+    bool sized = (attributes.flags & LIBSSH2_SFTP_ATTR_SIZE) &&
+                 attributes.filesize == static_cast<libssh2_uint64_t>(held);
+    if (regular && sized)
+        return;
+    closeUnsent();
+    throw SftpException("Cannot store " + name + ": another file has taken its name");
 }
 
 int64_t SftpFolder::storedSize(const std::string& name)
@@ -391,7 +434,9 @@ int64_t SftpFolder::storedSize(const std::string& name)
     LIBSSH2_SFTP_ATTRIBUTES attributes{};
     if (!readAttributes(name, attributes))
         return -1;
-    return attributes.flags & LIBSSH2_SFTP_ATTR_SIZE ? static_cast<int64_t>(attributes.filesize) : -1;
+    bool regular = (attributes.flags & LIBSSH2_SFTP_ATTR_PERMISSIONS) &&
+                   LIBSSH2_SFTP_S_ISREG(attributes.permissions);
+    return regular && (attributes.flags & LIBSSH2_SFTP_ATTR_SIZE) ? static_cast<int64_t>(attributes.filesize) : -1;
 }
 
 int64_t SftpFolder::storedTime(const std::string& name)
@@ -406,7 +451,7 @@ bool SftpFolder::readAttributes(const std::string& name, LIBSSH2_SFTP_ATTRIBUTES
 {
     requireSession();
     std::string path = folder + name;
-    int code = libssh2_sftp_stat_ex(sftp, path.c_str(), static_cast<unsigned>(path.size()), LIBSSH2_SFTP_STAT,
+    int code = libssh2_sftp_stat_ex(sftp, path.c_str(), static_cast<unsigned>(path.size()), LIBSSH2_SFTP_LSTAT,
                                     &attributes);
     if (code == LIBSSH2_ERROR_SFTP_PROTOCOL && libssh2_sftp_last_error(sftp) == LIBSSH2_FX_NO_SUCH_FILE)
         return false;
@@ -424,8 +469,20 @@ void SftpFolder::openUpload(const std::string& name, unsigned long flags)
                                 LIBSSH2_SFTP_OPENFILE);
     if (!file)
         fail(libssh2_session_last_errno(session), "Cannot store " + name);
+}
+
+void SftpFolder::startSending()
+{
     libssh2_session_set_blocking(session, 0);
     transport.setBuffering(true);
+}
+
+// A handle opened but not yet written through.
+void SftpFolder::closeUnsent()
+{
+    if (file)
+        libssh2_sftp_close_handle(file);
+    file = nullptr;
 }
 
 // A full pipeline waits for a batch's worth of acknowledgements, not for
@@ -573,6 +630,15 @@ void SftpFolder::stopBuffering()
     }
     transport.setBuffering(false);
     libssh2_session_set_blocking(session, 1);
+}
+
+bool SftpFolder::connectionFailed(const Poco::Exception& failure)
+{
+    if (dynamic_cast<const Poco::TimeoutException*>(&failure))
+        return true;
+    if (dynamic_cast<const SftpException*>(&failure))
+        return false;
+    return dynamic_cast<const Poco::Net::NetException*>(&failure) != nullptr;
 }
 
 // Throws the kind that `code` (a libssh2 error) stands for, with libssh2's

@@ -34,10 +34,14 @@ public:
     SftpFolder(const SftpFolder&) = delete;
     SftpFolder& operator=(const SftpFolder&) = delete;
 
+    // A lost or stalled connection: SFTP's refusals are SftpException, what
+    // befell the socket a NetException, a stalled server a TimeoutException.
+    static bool connectionFailed(const Poco::Exception& failure);
+
     const NameEncoding& nameEncoding() const override { return encoding; }
     NameListing listNames() override;
     void beginUpload(const std::string& name) override;
-    int64_t resumeUpload(const std::string& name) override;
+    int64_t resumeUpload(const std::string& name, int64_t held) override;
     int64_t storedSize(const std::string& name) override;
     int64_t storedTime(const std::string& name) override;
     char* room(size_t size) override;
@@ -66,8 +70,12 @@ private:
     int untilDone(const std::function<int()>& call);
     void enter(const std::wstring& dir);
     void openUpload(const std::string& name, unsigned long flags);
-    // False when there is no such file.
+    void startSending();
+    void closeUnsent();
+    // Of the name itself, not of what a link points to; false when there is
+    // no such name.
     bool readAttributes(const std::string& name, LIBSSH2_SFTP_ATTRIBUTES& attributes);
+    void requireHeldFile(const LIBSSH2_SFTP_ATTRIBUTES& attributes, int64_t held, const std::string& name);
     void requireSession() const;
     bool pump();
     void awaitProgress();
@@ -76,6 +84,7 @@ private:
     [[noreturn]] void fail(int code, const std::string& what);
     [[noreturn]] void failUpload(int code);
     void close();
+    int readNames(LIBSSH2_SFTP_HANDLE* handle, NameListing& listing);
 
     Poco::Net::StreamSocket socket;
     SshSocketBuffer transport;  // buffering from beginUpload until the file is closed

@@ -41,6 +41,8 @@ def parse_args():
     p.add_argument("--list", help="file whose bytes are sent as every NLST listing, as they stand")
     p.add_argument("--endless", action="append", default=[], choices=["greeting", "NLST"],
                    help="a welcome of continuation lines, or a name listing, that never ends")
+    p.add_argument("--foreign-before-store", type=int, metavar="BYTES",
+                   help="answer the first STOR 425 once another writer has put BYTES bytes under its name")
     p.add_argument("--drop-upload-after", type=int, default=0,
                    help="close the data connection of a STOR after this many bytes")
     p.add_argument("--cuts", type=int, default=0,
@@ -220,6 +222,7 @@ def main():
         # Names pass as the bytes the client sent (Windows-1250 from a Polish system).
         unicode_errors = "surrogateescape"
         secured_data_connections = 0
+        raced = False
 
         def on_connect(self):
             if "greeting" in args.endless:
@@ -233,6 +236,12 @@ def main():
                 log.write(line + "\n")
             if cmd in delays:
                 time.sleep(delays[cmd])
+            if cmd == "STOR" and args.foreign_before_store is not None and not Handler.raced:
+                Handler.raced = True
+                with open(os.path.join(args.root, arg), "wb") as other:
+                    other.write(b"x" * args.foreign_before_store)
+                self.respond("425 Can't open data connection.")
+                return
             if cmd in refusals:
                 self.respond("%d Refused by the test server." % refusals[cmd])
                 return

@@ -110,20 +110,29 @@ TEST_F(SentFilesTest, AddedRecordsStayUntilForgottenInTheOrderSent)
     EXPECT_EQ(L"b.txt", left[0].name);
 }
 
-// A list damaged by hand or by a crash is kept aside whole, and a new one begins.
+// A list damaged by hand or by a crash, or grown past its bound, is kept
+// aside whole, and a new one begins.
 TEST_F(SentFilesTest, DamagedListIsSetAsideAndANewOneBegins)
 {
-    const std::string damaged = "Vornix sent files 1\r\n1\t0\th:21\t\ta.txt\r\n";
-    std::ofstream(SentFiles::path().c_str(), std::ios::binary) << damaged;
-    EXPECT_TRUE(SentFiles::all().empty());
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(SentFiles::path().c_str()));
-    WIN32_FIND_DATAW aside;
-    HANDLE search = FindFirstFileW((folder + L"\\Vornix.sent.damaged-*.txt").c_str(), &aside);
-    ASSERT_NE(INVALID_HANDLE_VALUE, search);
-    FindClose(search);
-    EXPECT_EQ(damaged, contentOf(folder + L"\\" + aside.cFileName));
-    ASSERT_TRUE(SentFiles::add(awkwardRecord()));
-    EXPECT_EQ(1u, SentFiles::all().size());
+    std::string huge = std::string(SentFiles::header) + "\r\n";
+    while (huge.size() <= SentFiles::maxFileBytes)
+        huge += awkwardRecord().toLine() + "\r\n";
+    for (const std::string& damaged : {std::string("Vornix sent files 1\r\n1\t0\th:21\t\ta.txt\r\n"), huge}) {
+        SCOPED_TRACE(damaged.size());
+        std::ofstream(SentFiles::path().c_str(), std::ios::binary) << damaged;
+        EXPECT_TRUE(SentFiles::all().empty());
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(SentFiles::path().c_str()));
+        WIN32_FIND_DATAW aside;
+        HANDLE search = FindFirstFileW((folder + L"\\Vornix.sent.damaged-*.txt").c_str(), &aside);
+        ASSERT_NE(INVALID_HANDLE_VALUE, search);
+        FindClose(search);
+        std::wstring asidePath = folder + L"\\" + aside.cFileName;
+        EXPECT_TRUE(contentOf(asidePath) == damaged);
+        DeleteFileW(asidePath.c_str());
+        ASSERT_TRUE(SentFiles::add(awkwardRecord()));
+        EXPECT_EQ(1u, SentFiles::all().size());
+        DeleteFileW(SentFiles::path().c_str());
+    }
 }
 
 }

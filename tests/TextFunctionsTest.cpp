@@ -136,6 +136,16 @@ TEST(NameListingTest, NamesWithLineBreaksAreSetAside)
     EXPECT_EQ((std::vector<std::string>{"bad\rname"}), mixed.unsafeNames());
 }
 
+// Names given one by one (SFTP) have the byte bound of a listing read whole.
+TEST(NameListingTest, NamesGivenOneByOneStopAtTheListingsByteBound)
+{
+    NameListing names;
+    const std::string name(4095, 'n');
+    for (size_t i = 0; i < NameListing::maxBytes / (name.size() + 1); ++i)
+        names.addName(name);
+    EXPECT_THROW(names.addName(name), std::length_error);
+}
+
 TEST(NameListingTest, FreeNameNeverOverwritesAListedFile)
 {
     NameListing names = listing("photo.jpg\r\n1000_photo.jpg\r\n1001_photo.jpg\r\n");

@@ -1,6 +1,7 @@
 #include "ui/SentFilesSummary.h"
 
 #include "ui/ErrorReport.h"
+#include "ui/Texts.h"
 
 #include <windows.h>
 
@@ -16,6 +17,11 @@ std::wstring changedOnServer(const std::wstring& name)
     return name + L": pod tą nazwą jest teraz na serwerze inny plik, więc go nie usunięto; usunięto go z listy.";
 }
 
+std::wstring unconfirmed(const std::wstring& name)
+{
+    return name + L": serwer nie potwierdził, że to plik, który wysłano, więc go nie usunięto.";
+}
+
 std::wstring onOtherServer(const std::wstring& name, const std::wstring& server)
 {
     return name + L": jest na innym serwerze (" + server +
@@ -25,6 +31,12 @@ std::wstring onOtherServer(const std::wstring& name, const std::wstring& server)
 std::wstring failed(const std::wstring& name, const std::exception_ptr& failure)
 {
     return name + L": " + ErrorReport::textOf(failure);
+}
+
+bool confirmRemoval(const std::wstring& name)
+{
+    return MessageBoxW(nullptr, Texts::sentFileUnconfirmedQuestion(name).c_str(), L"Vornix",
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void show(size_t removed, size_t chosen, const std::vector<std::wstring>& lines, bool anyStays)

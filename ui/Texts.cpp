@@ -67,6 +67,9 @@ const wchar_t* problemText(int code)
     case Problem::linkLeavesHttps:
         return L"Serwer WWW przekierowuje link https:// na niezaszyfrowany adres http://, którego wtyczka nie "
                L"sprawdza";
+    case Problem::sentRecordUnsafe:
+        return L"Zapis na liście wysłanych plików ma w nazwie pliku lub katalogu niedozwolone znaki (koniec "
+               L"wiersza, „/” lub „\\”), więc niczego nie usunięto";
     case Problem::keyFileUnreadable:
         return L"Nie można odczytać pliku klucza prywatnego";
     case Problem::keyFilePutty:
@@ -81,6 +84,9 @@ const wchar_t* problemText(int code)
         return L"Nie można użyć klucza prywatnego: hasło klucza (pole „Hasło”) jest złe albo plik jest uszkodzony";
     case Problem::storedSizeDiffers:
         return L"Serwer przechowuje plik o innym rozmiarze niż wysłany, więc go usunięto i nie wysłano linku";
+    case Problem::storedFileNotOwn:
+        return L"Serwer przechowuje pod tą nazwą plik większy niż wysłany, więc jest to inny plik: zostawiono go "
+               L"i nie wysłano linku";
     case Problem::fileNameLineBreak:
         return L"Nazwa pliku zawiera znak nowego wiersza";
     case Problem::fileNameNotEncodable:
@@ -105,6 +111,12 @@ std::wstring failure(const Poco::Exception& failure)
     if (!failure.message().empty())
         text += L": " + TextConversion::readable(failure.message());
     return text;
+}
+
+std::wstring sentFileUnconfirmedQuestion(const std::wstring& name)
+{
+    return L"Serwer nie podaje rozmiaru lub czasu pliku " + name +
+           L", więc nie można sprawdzić, czy to ten sam plik, który wysłano.\nCzy mimo to usunąć go z serwera?";
 }
 
 std::wstring filesNotSent(size_t failed, size_t chosen)

@@ -31,6 +31,10 @@ extern const wchar_t* const unknownError;
 // Replies from a UTF-8 server may carry names in UTF-8.
 std::wstring failure(const Poco::Exception& failure);
 
+// The question before "Usuń z serwera" removes a file that the server
+// cannot confirm to be the one sent.
+std::wstring sentFileUnconfirmedQuestion(const std::wstring& name);
+
 // The first line of the box that names the files of a send of several
 // (`chosen` is 2 or more) not sent: "Nie wysłano 2 z 5 plików:".
 std::wstring filesNotSent(size_t failed, size_t chosen);

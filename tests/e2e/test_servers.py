@@ -361,22 +361,51 @@ class SentFilesTest(MatrixTest):
     def test_expiry_removes_only_unchanged_files_it_sent_long_enough_ago(self):
         server = self.start_ftp(KIND)
         for name, data in (("old.txt", b"o" * 10), ("replaced.txt", b"r" * 20), ("touched.txt", b"t" * 10),
-                           ("fresh.txt", b"f" * 10), ("foreign.txt", b"x" * 10)):
+                           ("fresh.txt", b"f" * 10), ("foreign.txt", b"x" * 10), ("untimed.txt", b"u" * 10)):
             server.write(name, data)
         now = int(time.time())
         mtime = int(os.stat(os.path.join(server.root, "old.txt")).st_mtime)
         expired = now - 2 * self.DAY
         self.write_sent_list([(expired, "old.txt", 10, mtime), (expired, "replaced.txt", 10, -1),
-                              (expired, "touched.txt", 10, mtime - 100), (now, "fresh.txt", 10, -1)])
+                              (expired, "touched.txt", 10, mtime - 100), (now, "fresh.txt", 10, -1),
+                              (expired, "untimed.txt", 10, -1)])
         self.host.configure(**dict(SERVER, expireDays=1))
         result = self.host.run("info")
-        self.assertEqual(["foreign.txt", "fresh.txt", "replaced.txt", "touched.txt"], server.files())
+        self.assertEqual(["foreign.txt", "fresh.txt", "replaced.txt", "touched.txt", "untimed.txt"], server.files())
         changed = "on the server is another file now (its size or time differs); it stays there"
         self.assertEqual(["log FTP: expiry: removed old.txt from the server",
-                          "log FTP: expiry: replaced.txt " + changed, "log FTP: expiry: touched.txt " + changed],
+                          "log FTP: expiry: replaced.txt " + changed, "log FTP: expiry: touched.txt " + changed,
+                          "log FTP: expiry: the server cannot confirm that untimed.txt is the file sent (it tells no "
+                          "size or time); it stays there"],
                          result.starting("log FTP: expiry"))
         self.assertEqual([], result.starting("message box"))
-        self.assertEqual(["fresh.txt"], self.listed_names())
+        self.assertEqual(["fresh.txt", "untimed.txt"], self.listed_names())
+
+    # A file the server cannot confirm (the record has no server time) goes
+    # only when the user says so; a record whose name holds a path is
+    # refused before any command, though the file there matches it.
+    def test_removal_asks_about_what_the_server_cannot_confirm_and_refuses_paths(self):
+        server = self.start_ftp(KIND)
+        server.write("untimed.txt", b"u" * 10)
+        os.makedirs(os.path.join(server.root, "sub"))
+        server.write("sub/victim.txt", b"v" * 10)
+        mtime = int(os.stat(os.path.join(server.root, "sub", "victim.txt")).st_mtime)
+        now = int(time.time())
+        self.write_sent_list([(now, "untimed.txt", 10, -1), (now - 1, "sub/victim.txt", 10, mtime)])
+        self.host.configure(**SERVER)
+        question = ('message box "Vornix": Serwer nie podaje rozmiaru lub czasu pliku untimed.txt, więc nie można '
+                    'sprawdzić, czy to ten sam plik, który wysłano.\\nCzy mimo to usunąć go z serwera?')
+        refused = ("sub/victim.txt: I/O error: Zapis na liście wysłanych plików ma w nazwie pliku lub katalogu "
+                   "niedozwolone znaki (koniec wiersza, „/” lub „\\”), więc niczego nie usunięto")
+        kept = "untimed.txt: serwer nie potwierdził, że to plik, który wysłano, więc go nie usunięto."
+        for answer, removed, lines, files in (("no", 0, [kept, refused], ["sub", "untimed.txt"]),
+                                              ("yes", 1, [refused], ["sub"])):
+            with self.subTest(answer=answer):
+                result = self.host.run("--answer", answer, "sent-delete", "1", "2")
+                summary = 'message box "Vornix": Z serwera usunięto %d z 2 wybranych plików.\\n' % removed
+                self.assertEqual([question, summary + "\\n".join(lines)], result.starting("message box"))
+                self.assertEqual(files, server.files())
+                self.assertEqual(b"v" * 10, server.read("sub/victim.txt"))
 
 
 if __name__ == "__main__":

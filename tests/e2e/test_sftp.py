@@ -3,6 +3,7 @@
 with private keys, a server that never speaks or stops mid-upload and a
 messenger that closes during an upload."""
 import os
+import shutil
 import signal
 import socket
 import subprocess
@@ -150,6 +151,41 @@ class ClosingTest(SshdTest):
             for pid in sessions:
                 os.kill(pid, signal.SIGCONT)
         self.assertTrue(sessions)
+
+    # The session is killed at 40% of the file and, while the job waits to
+    # connect again, the partial file becomes a link to another file: the
+    # job neither follows it nor removes it, and stores the file anew.
+    def test_partial_file_replaced_by_a_link_is_not_followed(self):
+        self.trust_host_key()
+        self.server.write("victim.txt", b"not to be written")
+        shutil.chown(os.path.join(self.server.root, "victim.txt"), harness.SFTP_USER, harness.SFTP_USER)
+        path = os.path.join(self.server.root, "f.txt")
+        killed = []
+
+        def cut_and_link():
+            deadline = time.time() + 30
+            while time.time() < deadline and (not os.path.exists(path) or os.path.getsize(path) < 3200000):
+                time.sleep(0.05)
+            for pid in harness.descendants(self.server.process.pid):
+                os.kill(pid, signal.SIGKILL)
+                killed.append(pid)
+            os.remove(path)
+            os.symlink("victim.txt", path)
+
+        cutter = threading.Thread(target=cut_and_link, daemon=True)
+        cutter.start()
+        data = os.urandom(8000000)
+        result = self.upload(data=data)
+        cutter.join(30)
+        self.assertTrue(killed)
+        self.assertEqual([], result.starting("message box"), result)
+        self.assertEqual(b"not to be written", self.server.read("victim.txt"))
+        self.assertEqual("victim.txt", os.readlink(path))
+        stored = [name for name in self.server.files() if name not in ("f.txt", "victim.txt")]
+        self.assertEqual(1, len(stored), self.server.files())
+        self.assertEqual(data, self.server.read(stored[0]))
+        link = "http://127.0.0.1/pliki/" + stored[0].replace("_", "%5F")
+        self.assertEqual(["shown XY/1/alice: " + link], result.starting("shown"))
 
 
 class KeyboardInteractiveTest(harness.EndToEndTest):

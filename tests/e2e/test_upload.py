@@ -263,6 +263,30 @@ class UploadFailureTest(harness.EndToEndTest):
                 self.assertEqual([], server.files())
                 self.assertEqual([], result.starting("shown"))
 
+    # The first STOR is refused (425) while another writer puts its own f.txt
+    # there, shorter or longer than the file: the retry never appends to it
+    # or removes it, and the file goes whole under a name of its own.
+    def test_file_another_writer_put_there_during_a_retry_is_left_alone(self):
+        data = os.urandom(3000)
+        for foreign in (22, 5000):
+            with self.subTest(foreign=foreign):
+                server = self.start_server("--foreign-before-store", str(foreign))
+                for name in server.files():
+                    os.remove(os.path.join(server.root, name))
+                open(server.log, "w").close()
+                result = self.send(data=data)
+                server.stop()
+                self.servers.remove(server)
+                self.assertEqual([], self.boxes(result), result)
+                self.assertEqual(b"x" * foreign, server.read("f.txt"))
+                stored = [name for name in server.files() if name != "f.txt"]
+                self.assertEqual(1, len(stored), server.files())
+                self.assertRegex(stored[0], r"^\d+_f\.txt$")
+                self.assertEqual(data, server.read(stored[0]))
+                link = "http://127.0.0.1/pliki/" + stored[0].replace("_", "%5F")
+                self.assertEqual(["shown XY/1/alice: " + link], result.starting("shown"))
+                self.assertNotIn("DELE f.txt", server.commands())
+
     # Cut on every try: the job connects four times, then shows the box. An
     # abort while it waits to connect again ends the send there and then.
     def test_data_connection_dropped_mid_transfer_removes_the_partial_file(self):
