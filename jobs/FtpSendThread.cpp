@@ -66,8 +66,11 @@ FtpSendThread::FtpSendThread(HostFunctionTable* host, const ContactRecord* conta
     }
 }
 
+FtpSendThread::~FtpSendThread() = default;
+
 // The links of the files stored go out even when the send failed or was
-// aborted; the boxes come after them, so none holds the links back.
+// aborted; the goodbye to the server and the boxes come after them, so
+// neither a slow server nor the user's reading holds the links back.
 DWORD FtpSendThread::threadMain()
 {
     if (!host || !moduleHandle)
@@ -82,6 +85,7 @@ DWORD FtpSendThread::threadMain()
     }
     try {
         deliverLinks();
+        leaveFolder();
         // An abort pressed while the failure was on its way is the user's
         // word too: over TLS the reset data connection can fail first.
         if (sendFailure && !mustGiveUp())
@@ -99,7 +103,7 @@ void FtpSendThread::run()
     std::vector<size_t> sendable = filesWithSendableNames();
     if (sendable.empty())
         return;
-    std::unique_ptr<RemoteFolder> folder = RemoteFolder::enter(settings, TrustQuestions::inBoxes());
+    folder = RemoteFolder::enter(settings, TrustQuestions::inBoxes([this] { return mustGiveUp(); }));
     for (size_t index : sendable) {
         if (mustGiveUp())
             break;
@@ -113,7 +117,14 @@ void FtpSendThread::run()
     }
     if (progressWindow && !mustGiveUp() && !storedNames.empty())
         UploadProgress::finish(progressWindow);
-    folder->leave();
+}
+
+// Says goodbye, ignoring any failure.
+void FtpSendThread::leaveFolder()
+{
+    if (folder)
+        folder->leave();
+    folder.reset();
 }
 
 // A name with a line break is refused before anything is sent.
@@ -150,7 +161,7 @@ void FtpSendThread::sendFile(std::unique_ptr<RemoteFolder>& folder, size_t index
         progress.begin(ProgressText::caption(folder->nameEncoding().decode(remoteName), index + 1, localPaths.size()),
                        localPath);
     UploadAttempts::Server server{
-        [this] { return RemoteFolder::enter(settings, TrustQuestions::inBoxes()); },
+        [this] { return RemoteFolder::enter(settings, TrustQuestions::inBoxes([this] { return mustGiveUp(); })); },
         [this](const Poco::Exception& failure) { return RemoteFolder::connectionFailed(settings.protocol, failure); },
         [this, &localName](RemoteFolder& there) { return chooseRemoteName(there, localName); }};
     UploadAttempts attempts(server, UploadAttempts::productWaitsMs, [this] { return mustGiveUp(); }, progress);

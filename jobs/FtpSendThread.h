@@ -25,11 +25,13 @@ public:
     // thread the job has a null handle.
     FtpSendThread(HostFunctionTable* host, const ContactRecord* contact, HINSTANCE moduleHandle,
                   const std::vector<std::wstring>& paths);
+    ~FtpSendThread() override;
 
 private:
     // 2 without host or module, else 0 (failures included).
     DWORD threadMain() override;
     void run();
+    void leaveFolder();
     std::vector<size_t> filesWithSendableNames();
     void sendFile(std::unique_ptr<RemoteFolder>& folder, size_t index);
     void recordSent(RemoteFolder& folder, size_t index, const std::string& remoteName, int64_t size);
@@ -46,6 +48,7 @@ private:
     HostFunctionTable* host;
     ContactCopy contact;
     HWND progressWindow;
+    std::unique_ptr<RemoteFolder> folder;  // entered by run, left after the links went
 };
 
 }

@@ -81,7 +81,7 @@ std::unique_ptr<RemoteFolder> SettingsCheckThread::enter()
             if (done < CheckReport::enterDirectory)
                 report.steps[done + 1].reached = true;
         };
-        return RemoteFolder::enter(settings, TrustQuestions::inBoxes(), reached);
+        return RemoteFolder::enter(settings, TrustQuestions::inBoxes([this] { return mustGiveUp(); }), reached);
     } catch (...) {
         for (int step = CheckReport::enterDirectory; step >= CheckReport::connect; --step) {
             if (report.steps[step].reached) {

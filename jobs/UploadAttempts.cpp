@@ -63,7 +63,8 @@ bool UploadAttempts::tryToStore(std::unique_ptr<RemoteFolder>& folder, FILE* fil
         return false;
     }
     checkStored(*folder, size);
-    return true;
+    // Until the file is settled the abort wins: the file goes, and no link.
+    return !givingUp();
 }
 
 // A later attempt continues the file only while the name still holds what

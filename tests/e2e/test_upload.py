@@ -133,6 +133,21 @@ class UploadTest(harness.EndToEndTest):
         self.assertTakenBack(server, result)
         self.assertNotIn("Zakończono", result.starting("window")[0])
 
+    # A server slow to answer the goodbye does not hold the link back: it is
+    # in the conversation before the messenger closes at 4 s.
+    def test_the_link_goes_before_the_goodbye(self):
+        server = self.start_server("--delay", "QUIT=8")
+        _, result = self.upload("a.txt", b"abc", "--unload-after", "4")
+        self.assertEqual(["shown XY/1/alice: http://127.0.0.1/pliki/a.txt"], result.starting(("sent", "shown")))
+        self.assertEqual(b"abc", server.read("a.txt"))
+
+    # The bytes are all sent and the server slow to tell the stored size:
+    # until the file is settled the abort wins.
+    def test_abort_while_the_stored_size_is_checked_takes_the_file_back(self):
+        server = self.start_server("--delay", "SIZE=3")
+        _, result = self.upload("big.bin", os.urandom(1000), "--abort-at", "1000")
+        self.assertTakenBack(server, result)
+
     def close_during_upload(self, size, *server_options, within=40):
         server = self.start_server(*server_options)
         started = time.time()
