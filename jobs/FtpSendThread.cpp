@@ -163,7 +163,9 @@ void FtpSendThread::sendFile(std::unique_ptr<RemoteFolder>& folder, size_t index
     UploadAttempts::Server server{
         [this] { return RemoteFolder::enter(settings, TrustQuestions::inBoxes([this] { return mustGiveUp(); })); },
         [this](const Poco::Exception& failure) { return RemoteFolder::connectionFailed(settings.protocol, failure); },
-        [this, &localName](RemoteFolder& there) { return chooseRemoteName(there, localName); }};
+        [this, &localName](RemoteFolder& there, const std::vector<std::string>& alsoTaken) {
+            return chooseRemoteName(there, localName, alsoTaken);
+        }};
     UploadAttempts attempts(server, UploadAttempts::productWaitsMs, [this] { return mustGiveUp(); }, progress);
     std::string storedName = attempts.store(folder, opened, progress.total(), remoteName);
     if (storedName.empty())
@@ -206,7 +208,8 @@ void FtpSendThread::recordSent(RemoteFolder& folder, size_t index, const std::st
 // missed, and a time-prefixed name is checked against it too. The names
 // stored by this send count as listed, also where the server lists no dot
 // names: two chosen files of one name never meet on the server.
-std::string FtpSendThread::chooseRemoteName(RemoteFolder& folder, const std::wstring& localName)
+std::string FtpSendThread::chooseRemoteName(RemoteFolder& folder, const std::wstring& localName,
+                                            const std::vector<std::string>& alsoTaken)
 {
     std::string name;
     if (!folder.nameEncoding().encode(localName, name))
@@ -214,6 +217,8 @@ std::string FtpSendThread::chooseRemoteName(RemoteFolder& folder, const std::wst
     NameListing listing = folder.listNames();
     for (const std::string& stored : storedNames)
         listing.addName(stored);
+    for (const std::string& taken : alsoTaken)
+        listing.addName(taken);
     return listing.freeNameFor(name, _time64(nullptr));
 }
 

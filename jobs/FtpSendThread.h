@@ -35,7 +35,8 @@ private:
     std::vector<size_t> filesWithSendableNames();
     void sendFile(std::unique_ptr<RemoteFolder>& folder, size_t index);
     void recordSent(RemoteFolder& folder, size_t index, const std::string& remoteName, int64_t size);
-    std::string chooseRemoteName(RemoteFolder& folder, const std::wstring& localName);
+    std::string chooseRemoteName(RemoteFolder& folder, const std::wstring& localName,
+                                 const std::vector<std::string>& alsoTaken = {});
     void deliverLinks();
     void reportFailedFiles();
     void finishRun();

@@ -81,11 +81,29 @@ int64_t UploadAttempts::start(RemoteFolder& folder, int attempt)
         created = false;
     }
     if (attempt > 1)
-        name = server.freeName(folder);
+        name = unusedName(folder);
     folder.beginUpload(name);
     created = true;
     reached = 0;
     return 0;
+}
+
+// A listing may leave names out (some servers hide dot names, or names of
+// their own choosing), and another writer may have taken the name since:
+// the server is asked about the one name too, and a name it holds is never
+// used. A few names are tried; past them the send fails with nothing written.
+std::string UploadAttempts::unusedName(RemoteFolder& folder)
+{
+    const size_t namesTried = 3;
+    std::vector<std::string> taken;
+    for (;;) {
+        std::string candidate = server.freeName(folder, taken);
+        if (folder.storedSize(candidate) < 0)
+            return candidate;
+        taken.push_back(candidate);
+        if (taken.size() == namesTried)
+            throw Poco::IOException(candidate, Problem::noUnusedName);
+    }
 }
 
 // From byte `from` to the end; false when the user gave up. A chunk counts

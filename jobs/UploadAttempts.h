@@ -45,8 +45,9 @@ public:
     struct Server {
         std::function<std::unique_ptr<RemoteFolder>()> enter;
         std::function<bool(const Poco::Exception&)> connectionFailed;
-        // A name for the file that nothing in the folder has now.
-        std::function<std::string(RemoteFolder&)> freeName;
+        // A name for the file that nothing listed in the folder has now,
+        // nor is one of `alsoTaken`.
+        std::function<std::string(RemoteFolder&, const std::vector<std::string>& alsoTaken)> freeName;
     };
 
     // The product's waits before the second, third and fourth attempt.
@@ -69,6 +70,7 @@ private:
     int attempts() const { return static_cast<int>(waitsMs.size()) + 1; }
     bool tryToStore(std::unique_ptr<RemoteFolder>& folder, FILE* file, int64_t size, int attempt);
     int64_t start(RemoteFolder& folder, int attempt);
+    std::string unusedName(RemoteFolder& folder);
     bool transfer(RemoteFolder& folder, FILE* file, int64_t from);
     void checkStored(RemoteFolder& folder, int64_t size);
     bool waitBefore(int attempt);

@@ -21,6 +21,7 @@ enum Code : int {
     directoryNotEncodable,
     storedSizeDiffers,  // message: the name on the server
     storedFileNotOwn,   // message: the name on the server
+    noUnusedName,       // message: the last name tried
     // Trust
     certificateRefused,
     hostKeyRefused,

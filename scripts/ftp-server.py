@@ -41,6 +41,7 @@ def parse_args():
     p.add_argument("--list", help="file whose bytes are sent as every NLST listing, as they stand")
     p.add_argument("--endless", action="append", default=[], choices=["greeting", "NLST"],
                    help="a welcome of continuation lines, or a name listing, that never ends")
+    p.add_argument("--hidden", action="append", default=[], help="a name NLST leaves out")
     p.add_argument("--foreign-before-store", type=int, metavar="BYTES",
                    help="answer the first STOR 425 once another writer has put BYTES bytes under its name")
     p.add_argument("--drop-upload-after", type=int, default=0,
@@ -247,6 +248,10 @@ def main():
                 return
             if cmd in replies:
                 self.respond(replies[cmd])
+                return
+            if cmd == "NLST" and args.hidden:
+                names = [name for name in sorted(os.listdir(args.root)) if name not in args.hidden]
+                self.push_dtp_data(b"".join(name.encode() + b"\r\n" for name in names), isproducer=False, cmd="NLST")
                 return
             if cmd == "NLST" and "NLST" in args.endless:
                 self.push_dtp_data(Endless(b"another-name.txt\r\n" * 4000), isproducer=True, cmd="NLST")

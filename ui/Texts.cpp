@@ -87,6 +87,9 @@ const wchar_t* problemText(int code)
     case Problem::storedFileNotOwn:
         return L"Serwer przechowuje pod tą nazwą plik większy niż wysłany, więc jest to inny plik: zostawiono go "
                L"i nie wysłano linku";
+    case Problem::noUnusedName:
+        return L"Serwer ma już pliki pod każdą próbowaną nazwą, także takie, których nie pokazuje na liście, więc "
+               L"niczego nie nadpisano i nie wysłano linku. Ostatnia próbowana nazwa";
     case Problem::fileNameLineBreak:
         return L"Nazwa pliku zawiera znak nowego wiersza";
     case Problem::fileNameNotEncodable:

@@ -283,9 +283,10 @@ class UploadFailureTest(harness.EndToEndTest):
     # or removes it, and the file goes whole under a name of its own.
     def test_file_another_writer_put_there_during_a_retry_is_left_alone(self):
         data = os.urandom(3000)
-        for foreign in (22, 5000):
-            with self.subTest(foreign=foreign):
-                server = self.start_server("--foreign-before-store", str(foreign))
+        # The last server leaves the stranger's name out of its listing.
+        for foreign, hidden in ((22, ()), (5000, ()), (22, ("--hidden", "f.txt"))):
+            with self.subTest(foreign=foreign, hidden=hidden):
+                server = self.start_server("--foreign-before-store", str(foreign), *hidden)
                 for name in server.files():
                     os.remove(os.path.join(server.root, name))
                 open(server.log, "w").close()

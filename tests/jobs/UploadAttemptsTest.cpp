@@ -127,7 +127,12 @@ protected:
         UploadAttempts::Server access{
             [this] { return std::unique_ptr<RemoteFolder>(new Folder(server)); },
             [](const Poco::Exception& e) { return RemoteFolder::connectionFailed(Protocol::Ftp, e); },
-            [](RemoteFolder& folder) { return folder.listNames().freeNameFor("f.txt", 1000); }};
+            [](RemoteFolder& folder, const std::vector<std::string>& alsoTaken) {
+                NameListing listing = folder.listNames();
+                for (const std::string& name : alsoTaken)
+                    listing.addName(name);
+                return listing.freeNameFor("f.txt", 1000);
+            }};
         UploadAttempts attempts(access, {1, 1, 1}, [this] { return givingUp; }, observer);
         std::unique_ptr<RemoteFolder> folder(new Folder(server));
         return attempts.store(folder, file, static_cast<int64_t>(data.size()), "f.txt");
