@@ -65,7 +65,7 @@ bool write(const std::wstring& password)
     std::wstring stored = password.empty() ? password : protect(password);
     if (stored.empty() && !password.empty())
         return false;
-    SettingsStore::writeString(SettingKeys::password, stored.c_str());
+    SettingsStore::writeString(SettingKeys::password, stored);
     return true;
 }
 

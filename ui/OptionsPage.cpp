@@ -288,7 +288,7 @@ void OptionsPage::saveControls(OptionsPageControls* controls)
         SecureZeroMemory(text, sizeof(text));
     }
     const MoreSettings& more = controls->more;
-    SettingsStore::writeString(SettingKeys::keyFile, more.keyFile.c_str());
+    SettingsStore::writeString(SettingKeys::keyFile, more.keyFile);
     SettingsStore::writeInt(SettingKeys::linksOnlyShown, checkValue(controls->windows[Controls::LinksOnlyShownCheck]));
     SettingsStore::writeInt(SettingKeys::autoClose, checkValue(controls->windows[Controls::AutoCloseCheck]));
     SettingsStore::writeInt(SettingKeys::copyLink, more.copyLink ? 1 : 0);
