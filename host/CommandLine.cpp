@@ -11,7 +11,8 @@ CommandLine::UsageError usageError(const std::wstring& message)
 
 bool isCheckBoxKey(const std::wstring& key)
 {
-    return key == L"sendLink" || key == L"autoClose" || key == L"copyLink";
+    return key == L"sendLink" || key == L"autoClose" || key == L"copyLink" || key == L"randomPrefix" ||
+           key == L"verifyLink";
 }
 
 }
@@ -45,8 +46,8 @@ std::wstring CommandLine::windowsPath(const std::wstring& path)
 const std::vector<std::wstring>& CommandLine::optionKeys()
 {
     static const std::vector<std::wstring> keys = {
-        L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"keyFile", L"expireDays", L"sendLink", L"autoClose", L"copyLink",
-        L"tls", L"protocol"};
+        L"ftpHost",  L"username",  L"password", L"dir",          L"httpHost",   L"keyFile", L"expireDays",
+        L"sendLink", L"autoClose", L"copyLink", L"randomPrefix", L"verifyLink", L"tls",     L"protocol"};
     return keys;
 }
 

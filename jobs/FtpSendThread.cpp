@@ -9,6 +9,7 @@
 #include "remote/FtpSettings.h"
 #include "remote/NameListing.h"
 #include "remote/Problem.h"
+#include "remote/RandomPrefix.h"
 #include "remote/RemoteFolder.h"
 #include "ui/ErrorReport.h"
 #include "ui/HostWindow.h"
@@ -287,12 +288,15 @@ void FtpSendThread::recordSent(RemoteFolder& folder, size_t index, const std::st
 // names listed. The whole listing is read for each file, so no listed name is
 // missed, and a time-prefixed name is checked against it too. The names
 // stored by this send count as listed, also where the server lists no dot
-// names: two chosen files of one name never meet on the server.
+// names: two chosen files of one name never meet on the server. A random
+// prefix, where chosen, is part of the name the clash rule sees.
 std::string FtpSendThread::chooseRemoteName(RemoteFolder& folder, const std::wstring& localName)
 {
     std::string name;
     if (!folder.nameEncoding().encode(localName, name))
         throw Poco::IOException("", Problem::fileNameNotEncodable);
+    if (SettingsStore::readOptIn(SettingKeys::randomPrefix))
+        name = RandomPrefix::make() + "_" + name;
     NameListing listing = folder.listNames();
     for (const std::string& stored : storedNames)
         listing.addName(stored);
