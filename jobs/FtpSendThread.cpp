@@ -1,5 +1,6 @@
 #include "jobs/FtpSendThread.h"
 
+#include "jobs/LinkCheck.h"
 #include "jobs/LinkDelivery.h"
 #include "jobs/LinkText.h"
 #include "jobs/UploadProgress.h"
@@ -268,6 +269,7 @@ void FtpSendThread::recordSent(RemoteFolder& folder, size_t index, const std::st
     record.name = folder.nameEncoding().decode(remoteName);
     record.localPath = localPaths[index];
     record.size = size;
+    storedSizes.push_back(size);
     try {
         record.serverTime = folder.storedTime(remoteName);
     } catch (const Poco::Exception&) {
@@ -331,9 +333,37 @@ void FtpSendThread::deliverLinks()
 {
     if (storedNames.empty() || messengerClosing())
         return;
-    std::wstring links = LinkDelivery::deliver(host, contact.record(), storedNames);
+    std::vector<DeadLinksReport::DeadLink> dead;
+    std::vector<bool> sendable = checkLinks(dead);
+    std::wstring links = LinkDelivery::deliver(host, contact.record(), storedNames, sendable);
     if (!links.empty() && SettingsStore::readOptIn(SettingKeys::copyLink))
         LinkClipboard::copy(IsWindow(progressWindow) ? progressWindow : HostWindow::find(), links);
+    if (!dead.empty())
+        DeadLinksReport::show(dead);
+}
+
+// Which links may go to the contact: those the web server serves, when they
+// are to be sent at all. An abort ends the check, and the links not checked
+// then go as they would without it.
+std::vector<bool> FtpSendThread::checkLinks(std::vector<DeadLinksReport::DeadLink>& dead)
+{
+    std::vector<bool> sendable(storedNames.size(), true);
+    std::wstring prefix = SettingsStore::readString(SettingKeys::httpHost);
+    if (prefix.empty() || SettingsStore::readFlag(SettingKeys::linksOnlyShown) ||
+        !SettingsStore::readFlag(SettingKeys::verifyLink))
+        return sendable;
+    for (size_t index = 0; index < storedNames.size() && !mustGiveUp(); ++index) {
+        DeadLinksReport::DeadLink found;
+        LinkCheck::Verdict verdict = LinkCheck::check(LinkText::linkFor(prefix, storedNames[index]),
+                                                      storedSizes[index], [this] { return mustGiveUp(); }, found);
+        if (verdict == LinkCheck::Verdict::unchecked)
+            break;
+        if (verdict == LinkCheck::Verdict::dead) {
+            sendable[index] = false;
+            dead.push_back(found);
+        }
+    }
+    return sendable;
 }
 
 // One file's failure in a one-file send is that send's failure, boxed as such.

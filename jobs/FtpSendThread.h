@@ -7,6 +7,7 @@
 #include "jobs/JobThread.h"
 #include "plugin/HostInterface.h"
 #include "remote/FtpSettings.h"
+#include "ui/DeadLinksReport.h"
 #include "ui/ErrorReport.h"
 
 #include <cstdint>
@@ -46,6 +47,7 @@ private:
     std::string chooseRemoteName(RemoteFolder& folder, const std::wstring& localName);
     bool transfer(RemoteFolder& folder, FILE* file, int64_t sent, UploadProgress& progress);
     void deliverLinks();
+    std::vector<bool> checkLinks(std::vector<DeadLinksReport::DeadLink>& dead);
     void reportFailedFiles();
     void finishRun();
 
@@ -54,6 +56,7 @@ private:
     FtpSettings settings;
     std::vector<std::wstring> localPaths;
     std::vector<std::string> storedNames;  // on the server, in the order chosen
+    std::vector<int64_t> storedSizes;      // of storedNames
     std::vector<ErrorReport::FailedFile> failedFiles;
     HINSTANCE moduleHandle;
     HostFunctionTable* host;
