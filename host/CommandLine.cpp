@@ -159,8 +159,8 @@ void CommandLine::checkCommand() const
             std::wstring value = assignment.substr(equals + 1);
             if (isCheckBoxKey(key) && value != L"0" && value != L"1")
                 throw usageError(key + L" takes 0 or 1");
-            if (key == L"tls" && value != L"0" && value != L"1" && value != L"2")
-                throw usageError(L"tls takes the position of a choice in its list: 0, 1 or 2");
+            if (key == L"tls" && (value.size() != 1 || value[0] < L'0' || value[0] > L'3'))
+                throw usageError(L"tls takes the position of a choice in its list: 0, 1, 2 or 3");
             if (key == L"expireDays" && value.find_first_not_of(L"0123456789") != std::wstring::npos)
                 throw usageError(L"expireDays takes a number of days");
             if (key == L"protocol" && value != L"0" && value != L"1")

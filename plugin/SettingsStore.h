@@ -26,7 +26,7 @@ constexpr const wchar_t* randomPrefix = L"cfg/Vornix/randomPrefix";
 // it goes to the contact.
 constexpr const wchar_t* verifyLink = L"cfg/Vornix/verifyLink";
 // An integer: 0 (also when never saved) TLS when the server offers it, 1 TLS
-// required, 2 no TLS.
+// required, 2 no TLS, 3 implicit TLS (from the connect on).
 constexpr const wchar_t* tls = L"cfg/Vornix/tls";
 // Followed by "host:port": the SHA-256 fingerprint of the certificate the
 // user chose to trust for that server.

@@ -116,6 +116,8 @@ TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
     EXPECT_EQ(L"C:\\klucze\\id_ed25519", host.texts[SettingKeys::keyFile]);
     EXPECT_EQ(0, host.integers[SettingKeys::expireDays]);
 
+    host.integers[SettingKeys::tls] = 3;
+    EXPECT_EQ(TlsMode::Implicit, FtpSettings::readTlsMode());
     // A choice this version does not know fails closed: TLS required.
     host.integers[SettingKeys::tls] = 7;
     EXPECT_EQ(TlsMode::Required, FtpSettings::readTlsMode());
@@ -265,7 +267,7 @@ TEST_F(OptionsPageTest, MoreSettingsAreEditedInTheirDialogAndSavedWithThePage)
     OptionsPageControls* controls = pluginState.optionsControls;
     std::wstring shownKey;
     useMoreSettings(controls, [&](HWND dialog) {
-        EXPECT_EQ(3, SendDlgItemMessageW(dialog, IDC_MORE_TLS_LIST, CB_GETCOUNT, 0, 0));
+        EXPECT_EQ(4, SendDlgItemMessageW(dialog, IDC_MORE_TLS_LIST, CB_GETCOUNT, 0, 0));
         EXPECT_EQ(2, SendDlgItemMessageW(dialog, IDC_MORE_TLS_LIST, CB_GETCURSEL, 0, 0));
         EXPECT_EQ(0, SendDlgItemMessageW(dialog, IDC_MORE_PROTOCOL_LIST, CB_GETCURSEL, 0, 0));
         wchar_t text[300] = L"";

@@ -16,6 +16,7 @@ const wchar_t* const tlsChoices[] = {
     L"Szyfruj (TLS), jeśli serwer to umożliwia; jeśli nie, łącz bez szyfrowania",
     L"Wymagaj szyfrowania (TLS); bez niego nie łącz się",
     L"Nie szyfruj: hasło i pliki jawnym tekstem",
+    L"Szyfrowanie niejawne (TLS od razu po połączeniu, zwykle port 990)",
 };
 
 // In the order of the stored values of SettingKeys::protocol.
