@@ -1,5 +1,5 @@
-// One GET of a web address over HTTP or HTTPS, as a browser would fetch a
-// link: redirects followed (never from https to http), an HTTPS server's
+// One GET of a web address over HTTP or HTTPS, or a probe of it, as a
+// browser would fetch a link: redirects followed (never from https to http), an HTTPS server's
 // certificate checked against Windows' roots and its name (TlsContext)
 // before the request goes. The whole fetch, redirects included, has one
 // deadline, and the caller may give up at any moment.

@@ -17,9 +17,11 @@ HINT = "Przyczynę pomoże znaleźć przycisk „Sprawdź” na stronie opcji wt
 
 
 class Folder(http.server.SimpleHTTPRequestHandler):
-    """Serves a folder; names holding "brak" are missing, and with
-    refuse_head HEAD gets 405, as some servers answer it."""
+    """Serves a folder; names holding "brak" are missing. With refuse_head
+    HEAD gets 405, as some servers answer it; with redirect_to every path
+    is sent to its name there."""
     refuse_head = False
+    redirect_to = ""
 
     def log_message(self, *args):
         pass
@@ -31,25 +33,15 @@ class Folder(http.server.SimpleHTTPRequestHandler):
             super().do_HEAD()
 
     def send_head(self):
+        if self.redirect_to:
+            self.send_response(301)
+            self.send_header("Location", self.redirect_to + self.path.rsplit("/", 1)[1])
+            self.end_headers()
+            return None
         if "brak" in self.path:
             self.send_error(404)
             return None
         return super().send_head()
-
-
-class Redirect(http.server.BaseHTTPRequestHandler):
-    """Sends every path to the same name under TARGET."""
-    target = ""
-
-    def log_message(self, *args):
-        pass
-
-    def do_HEAD(self):
-        self.send_response(301)
-        self.send_header("Location", self.target + self.path.rsplit("/", 1)[1])
-        self.end_headers()
-
-    do_GET = do_HEAD
 
 
 class LinkCheckTest(harness.EndToEndTest):
@@ -134,10 +126,11 @@ class LinkCheckTest(harness.EndToEndTest):
         certificates = harness.TestCertificates()
         self.addCleanup(certificates.close)
         self.serve(functools.partial(Folder, directory=server.root), 8443, certificates.server("web"))
-        self.serve(type("ToHttps", (Redirect,), {"target": "https://127.0.0.1:8443/"}), 8080)
+        self.serve(type("ToHttps", (Folder,), {"redirect_to": "https://127.0.0.1:8443/"}), 8080)
         result = self.send("a.txt", httpHost="https://127.0.0.1:8443")
         self.assertHeldBack(result, "https://127.0.0.1:8443/a.txt", "nie można pobrać pliku: ")
-        self.assertIn("Przeglądarka kontaktu nie zaufa certyfikatowi serwera WWW", result.starting("message box")[0])
+        self.assertIn("Przeglądarka kontaktu nie zaufa certyfikatowi serwera WWW",
+                      result.starting("message box")[0])
         certificates.trust_ca(self.wine)
         result = self.send("b.txt", httpHost="http://127.0.0.1:8080/stary")
         self.assertEqual(["sent XY/1/PFMessageSend: http://127.0.0.1:8080/stary/b.txt"], result.starting("sent "))

@@ -24,7 +24,8 @@ class OptionsTest(harness.EndToEndTest):
     def test_typed_values_survive_a_restart(self):
         self.host.configure(ftpHost="ftp.example.org:2121", username="jan", password="zażółć gęślą",
                             dir="pub/pliki", httpHost="http://example.org/pliki/", sendLink=0, autoClose=0, copyLink=1,
-                            randomPrefix=1, verifyLink=0, tls=1, protocol=1, keyFile="C:\\klucze\\id_ed25519", expireDays=30)
+                            randomPrefix=1, verifyLink=0, tls=1, protocol=1, keyFile="C:\\klucze\\id_ed25519",
+                            expireDays=30)
         self.assertTrue(os.path.exists(self.config_file()))
         self.assertEqual(["ftpHost=ftp.example.org:2121", "username=jan", "password=zażółć gęślą",
                           "dir=pub/pliki", "httpHost=http://example.org/pliki/", "keyFile=C:\\klucze\\id_ed25519",
