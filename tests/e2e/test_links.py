@@ -64,10 +64,10 @@ class LinkCheckTest(harness.EndToEndTest):
         threading.Thread(target=web.serve_forever, daemon=True).start()
         self.web_servers.append(web)
 
-    def send(self, *names, **settings):
+    def send(self, *names, options=(), **settings):
         self.host.configure(**dict(SERVER, **settings))
         paths = [self.local_file(name, name.encode()) for name in names]
-        return self.host.run(*[word for path in paths for word in ("--file", path)], "send")
+        return self.host.run(*options, *[word for path in paths for word in ("--file", path)], "send")
 
     def assertHeldBack(self, result, link, answer):
         """LINK only shown, and the one box names it with ANSWER."""
@@ -146,6 +146,10 @@ class LinkCheckTest(harness.EndToEndTest):
         result = self.send("a.txt", httpHost="http://127.0.0.1:8080")
         self.assertLess(time.time() - started, 20)
         self.assertHeldBack(result, "http://127.0.0.1:8080/a.txt", "nie można pobrać pliku: Timeout")
+        # "Przerwij" during the check ends it: the link goes unasked, as without it.
+        result = self.send("b.txt", options=("--abort-on", "Zakończono"), httpHost="http://127.0.0.1:8080")
+        self.assertEqual(["sent XY/1/PFMessageSend: http://127.0.0.1:8080/b.txt"], result.starting("sent "))
+        self.assertEqual([], result.starting("message box"))
 
 
 if __name__ == "__main__":
