@@ -11,7 +11,8 @@ CommandLine::UsageError usageError(const std::wstring& message)
 
 bool isCheckBoxKey(const std::wstring& key)
 {
-    return key == L"sendLink" || key == L"autoClose" || key == L"copyLink";
+    return key == L"sendLink" || key == L"autoClose" || key == L"copyLink" || key == L"randomPrefix" ||
+           key == L"verifyLink";
 }
 
 }
@@ -45,8 +46,8 @@ std::wstring CommandLine::windowsPath(const std::wstring& path)
 const std::vector<std::wstring>& CommandLine::optionKeys()
 {
     static const std::vector<std::wstring> keys = {
-        L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"keyFile", L"expireDays", L"sendLink", L"autoClose", L"copyLink",
-        L"tls", L"protocol"};
+        L"ftpHost",  L"username",  L"password", L"dir",          L"httpHost",   L"keyFile", L"expireDays",
+        L"sendLink", L"autoClose", L"copyLink", L"randomPrefix", L"verifyLink", L"tls",     L"protocol"};
     return keys;
 }
 
@@ -158,8 +159,8 @@ void CommandLine::checkCommand() const
             std::wstring value = assignment.substr(equals + 1);
             if (isCheckBoxKey(key) && value != L"0" && value != L"1")
                 throw usageError(key + L" takes 0 or 1");
-            if (key == L"tls" && value != L"0" && value != L"1" && value != L"2")
-                throw usageError(L"tls takes the position of a choice in its list: 0, 1 or 2");
+            if (key == L"tls" && (value.size() != 1 || value[0] < L'0' || value[0] > L'3'))
+                throw usageError(L"tls takes the position of a choice in its list: 0, 1, 2 or 3");
             if (key == L"expireDays" && value.find_first_not_of(L"0123456789") != std::wstring::npos)
                 throw usageError(L"expireDays takes a number of days");
             if (key == L"protocol" && value != L"0" && value != L"1")

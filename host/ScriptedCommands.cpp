@@ -69,11 +69,11 @@ std::wstring countsProblem(const std::vector<HWND>& controls)
     int counts[3] = {};
     for (HWND control : controls)
         ++counts[controlKind(control)];
-    if (counts[0] == 7 && counts[1] == 3 && counts[2] == 2)
+    if (counts[0] == 7 && counts[1] == 5 && counts[2] == 2)
         return L"";
     return L"the options page and its dialog have " + std::to_wstring(counts[0]) + L" edit boxes, " +
            std::to_wstring(counts[1]) + L" check boxes and " + std::to_wstring(counts[2]) +
-           L" drop-down lists, not 7, 3 and 2";
+           L" drop-down lists, not 7, 5 and 2";
 }
 
 // The dialog that withAllControls waits for, and what to do in it.
@@ -225,6 +225,20 @@ bool ScriptedCommands::openOwnPage(OptionsWindow& window, size_t& index)
     return true;
 }
 
+// A page with no dialog of its own holds every value itself.
+bool ScriptedCommands::withPageControls(HWND page, const std::function<void(const std::vector<HWND>&)>& act)
+{
+    std::vector<HWND> controls = controlsUnder(page);
+    std::stable_sort(controls.begin(), controls.end(), [](HWND a, HWND b) { return controlKind(a) < controlKind(b); });
+    std::wstring problem = countsProblem(controls);
+    if (!problem.empty()) {
+        fail(problem);
+        return false;
+    }
+    act(controls);
+    return true;
+}
+
 // "Więcej ustawień..." opens a modal dialog: its loop runs inside the click,
 // and a timer of this thread, which that loop serves, finds the dialog, lets
 // `act` work on the page's and the dialog's values together and closes the
@@ -232,10 +246,8 @@ bool ScriptedCommands::openOwnPage(OptionsWindow& window, size_t& index)
 bool ScriptedCommands::withAllControls(HWND page, int closeWith, const std::function<void(const std::vector<HWND>&)>& act)
 {
     HWND button = findButton(page, L"Więcej ustawień...");
-    if (!button) {
-        fail(L"the options page has no button \"Więcej ustawień...\"");
-        return false;
-    }
+    if (!button)
+        return withPageControls(page, act);
     std::wstring problem = L"the button \"Więcej ustawień...\" opened no dialog";
     bool done = false;
     openedDialogAction = [&](HWND dialog) {

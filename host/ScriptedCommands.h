@@ -42,6 +42,7 @@ private:
     int check();
     bool openOwnPage(OptionsWindow& window, size_t& index);
     bool withAllControls(HWND page, int closeWith, const std::function<void(const std::vector<HWND>&)>& act);
+    bool withPageControls(HWND page, const std::function<void(const std::vector<HWND>&)>& act);
     void pumpWhile(const std::function<bool()>& busy, DWORD milliseconds);
     int send();
     int sendAsPlugin();

@@ -1,5 +1,6 @@
 #include "jobs/FtpSendThread.h"
 
+#include "jobs/LinkCheck.h"
 #include "jobs/LinkDelivery.h"
 #include "jobs/LinkText.h"
 #include "jobs/UploadAttempts.h"
@@ -10,6 +11,7 @@
 #include "remote/FtpSettings.h"
 #include "remote/NameListing.h"
 #include "remote/Problem.h"
+#include "remote/RandomPrefix.h"
 #include "remote/RemoteFolder.h"
 #include "ui/ErrorReport.h"
 #include "ui/HostWindow.h"
@@ -86,6 +88,8 @@ DWORD FtpSendThread::threadMain()
     try {
         deliverLinks();
         leaveFolder();
+        if (!deadLinks.empty() && !messengerClosing())
+            DeadLinksReport::show(deadLinks);
         // An abort pressed while the failure was on its way is the user's
         // word too: over TLS the reset data connection can fail first.
         if (sendFailure && !mustGiveUp())
@@ -187,6 +191,7 @@ void FtpSendThread::recordSent(RemoteFolder& folder, size_t index, const std::st
     record.name = folder.nameEncoding().decode(remoteName);
     record.localPath = localPaths[index];
     record.size = size;
+    storedSizes.push_back(size);
     try {
         record.serverTime = folder.storedTime(remoteName);
     } catch (const Poco::Exception&) {
@@ -207,13 +212,16 @@ void FtpSendThread::recordSent(RemoteFolder& folder, size_t index, const std::st
 // names listed. The whole listing is read for each file, so no listed name is
 // missed, and a time-prefixed name is checked against it too. The names
 // stored by this send count as listed, also where the server lists no dot
-// names: two chosen files of one name never meet on the server.
+// names: two chosen files of one name never meet on the server. A random
+// prefix, where chosen, is part of the name the clash rule sees.
 std::string FtpSendThread::chooseRemoteName(RemoteFolder& folder, const std::wstring& localName,
                                             const std::vector<std::string>& alsoTaken)
 {
     std::string name;
     if (!folder.nameEncoding().encode(localName, name))
         throw Poco::IOException("", Problem::fileNameNotEncodable);
+    if (SettingsStore::readOptIn(SettingKeys::randomPrefix))
+        name = RandomPrefix::make() + "_" + name;
     NameListing listing = folder.listNames();
     for (const std::string& stored : storedNames)
         listing.addName(stored);
@@ -228,9 +236,34 @@ void FtpSendThread::deliverLinks()
 {
     if (storedNames.empty() || messengerClosing())
         return;
-    std::wstring links = LinkDelivery::deliver(host, contact.record(), storedNames);
+    std::vector<bool> sendable = checkLinks(deadLinks);
+    std::wstring links = LinkDelivery::deliver(host, contact.record(), storedNames, sendable);
     if (!links.empty() && SettingsStore::readOptIn(SettingKeys::copyLink))
         LinkClipboard::copy(IsWindow(progressWindow) ? progressWindow : HostWindow::find(), links);
+}
+
+// Which links may go to the contact: those the web server serves, when they
+// are to be sent at all. An abort ends the check, and the links not checked
+// then go as they would without it.
+std::vector<bool> FtpSendThread::checkLinks(std::vector<DeadLinksReport::DeadLink>& dead)
+{
+    std::vector<bool> sendable(storedNames.size(), true);
+    std::wstring prefix = SettingsStore::readString(SettingKeys::httpHost);
+    if (prefix.empty() || SettingsStore::readFlag(SettingKeys::linksOnlyShown) ||
+        !SettingsStore::readFlag(SettingKeys::verifyLink))
+        return sendable;
+    for (size_t index = 0; index < storedNames.size() && !mustGiveUp(); ++index) {
+        DeadLinksReport::DeadLink found;
+        LinkCheck::Verdict verdict = LinkCheck::check(LinkText::linkFor(prefix, storedNames[index]),
+                                                      storedSizes[index], [this] { return mustGiveUp(); }, found);
+        if (verdict == LinkCheck::Verdict::unchecked)
+            break;
+        if (verdict == LinkCheck::Verdict::dead) {
+            sendable[index] = false;
+            dead.push_back(found);
+        }
+    }
+    return sendable;
 }
 
 // One file's failure in a one-file send is that send's failure, boxed as such.

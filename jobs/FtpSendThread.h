@@ -7,6 +7,7 @@
 #include "jobs/JobThread.h"
 #include "plugin/HostInterface.h"
 #include "remote/FtpSettings.h"
+#include "ui/DeadLinksReport.h"
 #include "ui/ErrorReport.h"
 
 #include <cstdint>
@@ -38,18 +39,21 @@ private:
     std::string chooseRemoteName(RemoteFolder& folder, const std::wstring& localName,
                                  const std::vector<std::string>& alsoTaken = {});
     void deliverLinks();
+    std::vector<bool> checkLinks(std::vector<DeadLinksReport::DeadLink>& dead);
     void reportFailedFiles();
     void finishRun();
 
     FtpSettings settings;
     std::vector<std::wstring> localPaths;
     std::vector<std::string> storedNames;  // on the server, in the order chosen
+    std::vector<int64_t> storedSizes;      // of storedNames
     std::vector<ErrorReport::FailedFile> failedFiles;
     HINSTANCE moduleHandle;
     HostFunctionTable* host;
     ContactCopy contact;
     HWND progressWindow;
     std::unique_ptr<RemoteFolder> folder;  // entered by run, left after the links went
+    std::vector<DeadLinksReport::DeadLink> deadLinks;  // named in a box once the server is left
 };
 
 }

@@ -10,6 +10,8 @@
 
 namespace LinkDelivery {
 // The message delivered (LinkText::linesFor), or empty when no web address
-// is set and nothing was delivered.
-std::wstring deliver(HostFunctionTable* host, const ContactRecord& contact, const std::vector<std::string>& remoteNames);
+// is set and nothing was delivered. Only the names marked `sendable` go to
+// the contact; every one is shown.
+std::wstring deliver(HostFunctionTable* host, const ContactRecord& contact, const std::vector<std::string>& remoteNames,
+                     const std::vector<bool>& sendable);
 }

@@ -19,8 +19,14 @@ constexpr const wchar_t* linksOnlyShown = L"cfg/Vornix/sendLink";  // links are 
 constexpr const wchar_t* autoClose = L"cfg/Vornix/autoClose";      // the progress window closes after an upload
 // A check box off by default, read with readOptIn: the links also go to the clipboard.
 constexpr const wchar_t* copyLink = L"cfg/Vornix/copyLink";
+// A check box off by default, read with readOptIn: stored names begin with a
+// random prefix, so that nobody guesses a link.
+constexpr const wchar_t* randomPrefix = L"cfg/Vornix/randomPrefix";
+// A check box on by default, read with readFlag: each link is fetched before
+// it goes to the contact.
+constexpr const wchar_t* verifyLink = L"cfg/Vornix/verifyLink";
 // An integer: 0 (also when never saved) TLS when the server offers it, 1 TLS
-// required, 2 no TLS.
+// required, 2 no TLS, 3 implicit TLS (from the connect on).
 constexpr const wchar_t* tls = L"cfg/Vornix/tls";
 // Followed by "host:port": the SHA-256 fingerprint of the certificate the
 // user chose to trust for that server.

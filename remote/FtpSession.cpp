@@ -60,12 +60,17 @@ Poco::Net::StreamSocket connectBounded(const ServerAddress& address)
 
 }
 
-// The base reads no welcome (it would wait up to its 30-second default); the
-// welcome is read here once the session's own timeout is set.
+// The base reads no welcome (it would wait up to its 30-second default);
+// startTls reads it with the session's own timeout, after the handshake
+// where TLS is implicit.
 FtpSession::FtpSession(const ServerAddress& address)
     : Poco::Net::FTPClientSession(connectBounded(address), false), serverHost(address.host)
 {
     setTimeout(timeout);
+}
+
+void FtpSession::receiveWelcome()
+{
     std::string response;
     int status = _pControlSocket->receiveStatusMessage(response);
     if (!isPositiveCompletion(status))
@@ -74,9 +79,23 @@ FtpSession::FtpSession(const ServerAddress& address)
 
 // With WhenOffered only a refusal of AUTH TLS itself (a 5xx reply) leaves
 // the session in clear text, and only with a server that never did TLS
-// before; once the server agreed, every failure throws.
+// before; once the server agreed, every failure throws. A server that
+// speaks plain FTP on an implicit port sends its welcome where the
+// handshake expects TLS, which fails at once.
 void FtpSession::startTls(TlsMode mode, const CertificateTrust& trust)
 {
+    if (mode == TlsMode::Implicit) {
+        try {
+            secureControlConnection(trust);
+        } catch (const Poco::Net::SSLException& failure) {
+            if (failure.code() != 0)
+                throw;
+            throw Poco::Net::SSLException(failure.message(), Problem::implicitTlsFailed);
+        }
+        receiveWelcome();
+        return;
+    }
+    receiveWelcome();
     if (mode == TlsMode::Off)
         return;
     std::string response;
@@ -89,6 +108,12 @@ void FtpSession::startTls(TlsMode mode, const CertificateTrust& trust)
         }
         throw Poco::Net::FTPException(response, Problem::tlsRefused);
     }
+    secureControlConnection(trust);
+}
+
+// The certificate is judged before anything else goes over the connection.
+void FtpSession::secureControlConnection(const CertificateTrust& trust)
+{
     tls = std::make_unique<TlsContext>(serverHost);
     Poco::Net::SecureStreamSocket secure =
         Poco::Net::SecureStreamSocket::attach(*_pControlSocket, tls->serverName(), tls->context());

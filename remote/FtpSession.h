@@ -1,8 +1,8 @@
 // An FTP session whose connect and welcome are bounded by its timeout too:
 // POCO's own host-and-port constructor connects without any time limit.
-// With explicit TLS (AUTH TLS) its control and data connections are both
-// protected, or the session fails: it never falls back to clear text once
-// the server agreed to TLS.
+// With explicit TLS (AUTH TLS) or implicit TLS (from the connect on) its
+// control and data connections are both protected, or the session fails: it
+// never falls back to clear text once the server agreed to TLS.
 #pragma once
 
 #include "remote/CertificateTrust.h"
@@ -27,9 +27,8 @@ public:
     static const Poco::Timespan loginTimeout;       // 30 seconds
     static const Poco::Timespan drainTimeout;       // 1 second
 
-    // Throws Poco::TimeoutException when the server does not accept or greet
-    // in time, FTPException when it greets with a refusal, NetException when
-    // the address cannot be reached or resolved.
+    // Connects. Throws Poco::TimeoutException when the server does not accept
+    // in time, NetException when the address cannot be reached or resolved.
     explicit FtpSession(const ServerAddress& address);
 
     // The names in the working directory (NLST), read whole; the listing is
@@ -38,13 +37,16 @@ public:
     // refuses, or when the listing passes NameListing's bounds.
     NameListing listNames();
 
-    // Starts TLS as the settings ask (enter's first step, apart so that a
-    // caller can tell the steps' failures apart). Nothing of the login is
-    // sent before TLS and the certificate are settled: `trust` decides on a
-    // certificate Windows does not vouch for. Throws FTPException when the
-    // server refuses AUTH TLS (unless TLS is only wanted when offered and
-    // the server does not know it); SSLException (a NetException) when TLS
-    // fails or the certificate is refused.
+    // Reads the welcome and starts TLS as the settings ask (enter's first
+    // step, apart so that a caller can tell the steps' failures apart); with
+    // implicit TLS the handshake comes first and the welcome over it. Nothing
+    // of the login is sent before TLS and the certificate are settled:
+    // `trust` decides on a certificate Windows does not vouch for. Throws
+    // TimeoutException when the server does not greet in time; FTPException
+    // when it greets with a refusal, or refuses AUTH TLS (unless TLS is only
+    // wanted when offered and the server does not know it); SSLException (a
+    // NetException) when TLS fails (with Problem::implicitTlsFailed for an
+    // implicit handshake) or the certificate is refused.
     void startTls(TlsMode mode, const CertificateTrust& trust);
 
     // Logs in and agrees with the server how names travel; over TLS the
@@ -107,6 +109,8 @@ protected:
     Poco::Net::StreamSocket establishDataConnection(const std::string& command, const std::string& arg) override;
 
 private:
+    void receiveWelcome();
+    void secureControlConnection(const CertificateTrust& trust);
     std::ostream& beginAppend(const std::string& name);
     void loginPatiently(const std::string& username, const std::string& password);
     void protectDataConnections();

@@ -26,6 +26,8 @@ TlsMode FtpSettings::readTlsMode()
         return TlsMode::WhenOffered;
     if (stored.value == static_cast<int32_t>(TlsMode::Off))
         return TlsMode::Off;
+    if (stored.value == static_cast<int32_t>(TlsMode::Implicit))
+        return TlsMode::Implicit;
     return TlsMode::Required;
 }
 
@@ -63,9 +65,16 @@ FtpSettings FtpSettings::from(const Values& values)
         if (value->find_first_of(L"\r\n") != std::wstring::npos)
             refuseLineBreak();
     }
-    if (!ServerAddress::parse(host, settings.server, settings.protocol == Protocol::Sftp ? 22 : 21))
+    if (!ServerAddress::parse(host, settings.server, defaultPort(settings)))
         throw Poco::Net::FTPException(host, Problem::serverAddressInvalid);
     return settings;
+}
+
+uint16_t FtpSettings::defaultPort(const FtpSettings& settings)
+{
+    if (settings.protocol == Protocol::Sftp)
+        return 22;
+    return settings.tls == TlsMode::Implicit ? 990 : 21;
 }
 
 std::wstring FtpSettings::serverName() const

@@ -8,15 +8,16 @@
 
 #include <string>
 
-// The stored values of SettingKeys::tls.
-enum class TlsMode { WhenOffered = 0, Required = 1, Off = 2 };
+// The stored values of SettingKeys::tls. Implicit speaks TLS from the
+// connect on, before the welcome, on port 990 by default.
+enum class TlsMode { WhenOffered = 0, Required = 1, Off = 2, Implicit = 3 };
 
 // The stored values of SettingKeys::protocol.
 enum class Protocol { Ftp = 0, Sftp = 1 };
 
 struct FtpSettings {
     Protocol protocol = Protocol::Ftp;
-    ServerAddress server;  // without a port, 21 for FTP and 22 for SFTP
+    ServerAddress server;  // without a port, 21 for FTP (990 for implicit TLS) and 22 for SFTP
     TlsMode tls = TlsMode::WhenOffered;
     std::wstring username;
     std::wstring password;
@@ -47,4 +48,7 @@ struct FtpSettings {
     // The stored choice; a value the options page never stores counts as
     // never saved, which is WhenOffered.
     static TlsMode readTlsMode();
+
+private:
+    static uint16_t defaultPort(const FtpSettings& settings);
 };

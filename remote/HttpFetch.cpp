@@ -12,10 +12,12 @@
 #include <Poco/Net/HTTPSClientSession.h>
 #include <Poco/Net/NetException.h>
 #include <Poco/Net/SSLException.h>
+#include <Poco/NumberParser.h>
 #include <Poco/URI.h>
 
 #include <openssl/x509_vfy.h>
 
+#include <chrono>
 #include <istream>
 #include <memory>
 
@@ -43,7 +45,29 @@ public:
     }
 };
 
-Response getOnce(const Poco::URI& uri, size_t maxBytes, SocketWatch& watch)
+// What one request asks: the method, and for a GET either the first
+// `maxBytes` of the body or, with `firstByteOnly`, a range of one byte.
+struct Ask {
+    std::string method;
+    size_t maxBytes;
+    bool firstByteOnly;
+};
+
+// The whole file's size: a range's total ("bytes 0-0/1234"), else the length.
+int64_t sizeOf(const Poco::Net::HTTPResponse& header)
+{
+    if (header.getStatus() == Poco::Net::HTTPResponse::HTTP_PARTIAL_CONTENT) {
+        std::string range = header.get("Content-Range", "");
+        size_t slash = range.rfind('/');
+        Poco::Int64 total = -1;
+        if (slash == std::string::npos || !Poco::NumberParser::tryParse64(range.substr(slash + 1), total))
+            return -1;
+        return total;
+    }
+    return header.getContentLength64();
+}
+
+Response getOnce(const Poco::URI& uri, const Ask& ask, SocketWatch& watch)
 {
     std::unique_ptr<TlsContext> tls;
     std::unique_ptr<Poco::Net::HTTPClientSession> session;
@@ -64,8 +88,9 @@ Response getOnce(const Poco::URI& uri, size_t maxBytes, SocketWatch& watch)
     } else {
         throw Poco::SyntaxException(uri.toString(), Problem::linkNotWeb);
     }
-    Poco::Net::HTTPRequest request(Poco::Net::HTTPRequest::HTTP_GET, uri.getPathAndQuery(),
-                                   Poco::Net::HTTPMessage::HTTP_1_1);
+    Poco::Net::HTTPRequest request(ask.method, uri.getPathAndQuery(), Poco::Net::HTTPMessage::HTTP_1_1);
+    if (ask.firstByteOnly)
+        request.set("Range", "bytes=0-0");
     session->sendRequest(request);
     Poco::Net::HTTPResponse header;
     std::istream& body = session->receiveResponse(header);
@@ -74,8 +99,9 @@ Response getOnce(const Poco::URI& uri, size_t maxBytes, SocketWatch& watch)
     response.reason = header.getReason();
     if (header.has("Location"))
         response.url = header.get("Location");
-    response.body.resize(maxBytes);
-    body.read(&response.body[0], static_cast<std::streamsize>(maxBytes));
+    response.size = sizeOf(header);
+    response.body.resize(ask.maxBytes);
+    body.read(&response.body[0], static_cast<std::streamsize>(ask.maxBytes));
     response.body.resize(static_cast<size_t>(body.gcount()));
     return response;
 }
@@ -85,18 +111,17 @@ bool isRedirect(int status)
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-}
-
-Response get(const std::string& url, size_t maxBytes, const std::function<bool()>& givingUp)
+// Redirects are followed within the one deadline.
+Response fetch(const std::string& url, const Ask& ask, const Poco::Timespan& deadline,
+               const std::function<bool()>& givingUp)
 {
-    SocketWatch watch(std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(Timeouts::login.totalMilliseconds()),
+    SocketWatch watch(std::chrono::steady_clock::now() + std::chrono::milliseconds(deadline.totalMilliseconds()),
                       givingUp);
     Poco::URI uri(url);
     for (int redirects = 0;; ++redirects) {
         Response response;
         try {
-            response = getOnce(uri, maxBytes, watch);
+            response = getOnce(uri, ask, watch);
         } catch (const Poco::Exception&) {
             watch.throwIfEnded();
             throw;
@@ -111,6 +136,25 @@ Response get(const std::string& url, size_t maxBytes, const std::function<bool()
             throw Poco::Net::HTTPException(next.toString(), Problem::linkLeavesHttps);
         uri = next;
     }
+}
+
+}
+
+Response get(const std::string& url, size_t maxBytes, const std::function<bool()>& givingUp)
+{
+    return fetch(url, {Poco::Net::HTTPRequest::HTTP_GET, maxBytes, false}, Timeouts::login, givingUp);
+}
+
+Response probe(const std::string& url, const Poco::Timespan& deadline, const std::function<bool()>& givingUp)
+{
+    auto started = std::chrono::steady_clock::now();
+    Response response = fetch(url, {Poco::Net::HTTPRequest::HTTP_HEAD, 0, false}, deadline, givingUp);
+    if (response.status != Poco::Net::HTTPResponse::HTTP_METHOD_NOT_ALLOWED &&
+        response.status != Poco::Net::HTTPResponse::HTTP_NOT_IMPLEMENTED)
+        return response;
+    auto spent = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    Poco::Timespan left = deadline - Poco::Timespan(spent.count());
+    return fetch(url, {Poco::Net::HTTPRequest::HTTP_GET, 1, true}, left > 0 ? left : Poco::Timespan(0), givingUp);
 }
 
 }

@@ -1,10 +1,13 @@
-// One GET of a web address over HTTP or HTTPS, as a browser would fetch a
-// link: redirects followed (never from https to http), an HTTPS server's
+// One GET of a web address over HTTP or HTTPS, or a probe of it, as a
+// browser would fetch a link: redirects followed (never from https to http), an HTTPS server's
 // certificate checked against Windows' roots and its name (TlsContext)
 // before the request goes. The whole fetch, redirects included, has one
 // deadline, and the caller may give up at any moment.
 #pragma once
 
+#include <Poco/Timespan.h>
+
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -15,6 +18,7 @@ struct Response {
     std::string reason;  // the server's words: "Not Found"
     std::string body;    // at most the bytes asked for
     std::string url;     // the last address, after redirects
+    int64_t size = -1;   // of the whole file, where the server tells (probe only)
 };
 
 // Throws Poco::Net::NetException when the web server cannot be reached or
@@ -27,5 +31,12 @@ struct Response {
 // plain Poco::Exception within a second of `givingUp` (asked from another
 // thread; may be empty) saying yes.
 Response get(const std::string& url, size_t maxBytes, const std::function<bool()>& givingUp = nullptr);
+
+// Whether the link answers, without its body: HEAD, or a GET of its first
+// byte where the server refuses HEAD (405, 501), with the file's size when
+// the server tells it. Redirects, the certificate and what it throws as get,
+// but the whole probe has `deadline`.
+Response probe(const std::string& url, const Poco::Timespan& deadline,
+               const std::function<bool()>& givingUp = nullptr);
 
 }

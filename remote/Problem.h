@@ -17,6 +17,7 @@ enum Code : int {
     tlsNoLongerOffered,  // message: the reply
     tlsRefused,          // message: the reply
     dataTlsRefused,      // message: the command and the reply
+    implicitTlsFailed,   // message: OpenSSL's reason
     listingTooLong,  // over SFTP too
     directoryNotEncodable,
     storedSizeDiffers,  // message: the name on the server

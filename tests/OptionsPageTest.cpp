@@ -88,8 +88,9 @@ TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
     EXPECT_EQ(0, childCount());
 
     std::vector<std::wstring> calls = setCalls();
-    const wchar_t* keys[] = {L"ftpHost", L"username", L"password", L"dir", L"httpHost", L"keyFile", L"sendLink",
-                             L"autoClose", L"copyLink", L"tls", L"protocol", L"expireDays"};
+    const wchar_t* keys[] = {L"ftpHost",  L"username",     L"password",   L"dir", L"httpHost",
+                             L"keyFile",  L"sendLink",     L"autoClose",  L"copyLink",
+                             L"randomPrefix", L"verifyLink", L"tls", L"protocol", L"expireDays"};
     ASSERT_EQ(2 * std::size(keys), calls.size());
     for (size_t i = 0; i < std::size(keys); ++i) {
         EXPECT_NE(std::wstring::npos, calls[2 * i].find(std::wstring(L"key=cfg/Vornix/") + keys[i])) << calls[2 * i];
@@ -105,13 +106,18 @@ TEST_F(OptionsPageTest, FirstEventSaveWritesTheStoredValuesBackInOrder)
     EXPECT_EQ(L"", host.texts[SettingKeys::dir]);
     EXPECT_EQ(0, host.integers[SettingKeys::linksOnlyShown]);
     EXPECT_EQ(1, host.integers[SettingKeys::autoClose]);
-    // Off unless the user ticks it.
+    // Off unless the user ticks them.
     EXPECT_EQ(0, host.integers[SettingKeys::copyLink]);
+    EXPECT_EQ(0, host.integers[SettingKeys::randomPrefix]);
+    // On unless the user clears it.
+    EXPECT_EQ(1, host.integers[SettingKeys::verifyLink]);
     EXPECT_EQ(2, host.integers[SettingKeys::tls]);
     EXPECT_EQ(1, host.integers[SettingKeys::protocol]);
     EXPECT_EQ(L"C:\\klucze\\id_ed25519", host.texts[SettingKeys::keyFile]);
     EXPECT_EQ(0, host.integers[SettingKeys::expireDays]);
 
+    host.integers[SettingKeys::tls] = 3;
+    EXPECT_EQ(TlsMode::Implicit, FtpSettings::readTlsMode());
     // A choice this version does not know fails closed: TLS required.
     host.integers[SettingKeys::tls] = 7;
     EXPECT_EQ(TlsMode::Required, FtpSettings::readTlsMode());
@@ -261,15 +267,19 @@ TEST_F(OptionsPageTest, MoreSettingsAreEditedInTheirDialogAndSavedWithThePage)
     OptionsPageControls* controls = pluginState.optionsControls;
     std::wstring shownKey;
     useMoreSettings(controls, [&](HWND dialog) {
-        EXPECT_EQ(3, SendDlgItemMessageW(dialog, IDC_MORE_TLS_LIST, CB_GETCOUNT, 0, 0));
+        EXPECT_EQ(4, SendDlgItemMessageW(dialog, IDC_MORE_TLS_LIST, CB_GETCOUNT, 0, 0));
         EXPECT_EQ(2, SendDlgItemMessageW(dialog, IDC_MORE_TLS_LIST, CB_GETCURSEL, 0, 0));
         EXPECT_EQ(0, SendDlgItemMessageW(dialog, IDC_MORE_PROTOCOL_LIST, CB_GETCURSEL, 0, 0));
         wchar_t text[300] = L"";
         GetDlgItemTextW(dialog, IDC_MORE_KEY_FILE_EDIT, text, 300);
         shownKey = text;
         EXPECT_EQ(30u, GetDlgItemInt(dialog, IDC_MORE_EXPIRE_DAYS_EDIT, nullptr, FALSE));
+        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, IDC_MORE_RANDOM_PREFIX_CHECK));
+        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, IDC_MORE_VERIFY_LINK_CHECK));
         SendDlgItemMessageW(dialog, IDC_MORE_PROTOCOL_LIST, CB_SETCURSEL, 1, 0);
         CheckDlgButton(dialog, IDC_MORE_COPY_LINK_CHECK, BST_CHECKED);
+        CheckDlgButton(dialog, IDC_MORE_RANDOM_PREFIX_CHECK, BST_CHECKED);
+        CheckDlgButton(dialog, IDC_MORE_VERIFY_LINK_CHECK, BST_UNCHECKED);
         SetDlgItemTextW(dialog, IDC_MORE_EXPIRE_DAYS_EDIT, L"7");
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     });
@@ -281,6 +291,8 @@ TEST_F(OptionsPageTest, MoreSettingsAreEditedInTheirDialogAndSavedWithThePage)
     send(OptionsPageSave);
     EXPECT_EQ(1, host.integers[SettingKeys::protocol]);
     EXPECT_EQ(1, host.integers[SettingKeys::copyLink]);
+    EXPECT_EQ(1, host.integers[SettingKeys::randomPrefix]);
+    EXPECT_EQ(0, host.integers[SettingKeys::verifyLink]);
     EXPECT_EQ(7, host.integers[SettingKeys::expireDays]);
     EXPECT_EQ(2, host.integers[SettingKeys::tls]);
 }

@@ -16,6 +16,7 @@ const wchar_t* const tlsChoices[] = {
     L"Szyfruj (TLS), jeśli serwer to umożliwia; jeśli nie, łącz bez szyfrowania",
     L"Wymagaj szyfrowania (TLS); bez niego nie łącz się",
     L"Nie szyfruj: hasło i pliki jawnym tekstem",
+    L"Szyfrowanie niejawne (TLS od razu po połączeniu, zwykle port 990)",
 };
 
 // In the order of the stored values of SettingKeys::protocol.
@@ -55,6 +56,8 @@ void show(HWND dialog, const MoreSettings& settings)
     SendDlgItemMessageW(dialog, IDC_MORE_KEY_FILE_EDIT, EM_LIMITTEXT, keyFileCapacity - 1, 0);
     SetDlgItemTextW(dialog, IDC_MORE_KEY_FILE_EDIT, settings.keyFile.c_str());
     CheckDlgButton(dialog, IDC_MORE_COPY_LINK_CHECK, settings.copyLink ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_MORE_RANDOM_PREFIX_CHECK, settings.randomPrefix ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_MORE_VERIFY_LINK_CHECK, settings.verifyLink ? BST_CHECKED : BST_UNCHECKED);
     SendDlgItemMessageW(dialog, IDC_MORE_EXPIRE_DAYS_EDIT, EM_LIMITTEXT, expireDaysDigits, 0);
     SetDlgItemTextW(dialog, IDC_MORE_EXPIRE_DAYS_EDIT, std::to_wstring(settings.expireDays).c_str());
 }
@@ -67,6 +70,8 @@ void take(HWND dialog, MoreSettings& settings)
     GetDlgItemTextW(dialog, IDC_MORE_KEY_FILE_EDIT, path, keyFileCapacity);
     settings.keyFile = path;
     settings.copyLink = IsDlgButtonChecked(dialog, IDC_MORE_COPY_LINK_CHECK) == BST_CHECKED;
+    settings.randomPrefix = IsDlgButtonChecked(dialog, IDC_MORE_RANDOM_PREFIX_CHECK) == BST_CHECKED;
+    settings.verifyLink = IsDlgButtonChecked(dialog, IDC_MORE_VERIFY_LINK_CHECK) == BST_CHECKED;
     settings.expireDays = daysIn(dialog);
 }
 
@@ -79,6 +84,8 @@ MoreSettings MoreSettings::read()
     settings.protocol = SettingsStore::readInt(SettingKeys::protocol).value == static_cast<int32_t>(Protocol::Sftp);
     settings.keyFile = SettingsStore::readString(SettingKeys::keyFile);
     settings.copyLink = SettingsStore::readOptIn(SettingKeys::copyLink);
+    settings.randomPrefix = SettingsStore::readOptIn(SettingKeys::randomPrefix);
+    settings.verifyLink = SettingsStore::readFlag(SettingKeys::verifyLink);
     settings.expireDays = SentFiles::expireDays();
     return settings;
 }

@@ -1,6 +1,7 @@
 // The options page's "Więcej ustawień..." dialog: the settings beyond the
 // page's own, which its area has no room for (the encryption, the protocol,
-// the SSH key file, copying links and the expiry of sent files). The dialog
+// the SSH key file, copying links, random name prefixes, the links'
+// check and the expiry of sent files). The dialog
 // edits a copy the page keeps; the page saves it with its own values.
 #pragma once
 
@@ -14,6 +15,8 @@ struct MoreSettings {
     int32_t protocol = 0;  // 0 FTP, 1 SFTP
     std::wstring keyFile;
     bool copyLink = false;
+    bool randomPrefix = false;
+    bool verifyLink = true;
     int32_t expireDays = 0;
 
     // As stored, or their defaults.

@@ -292,6 +292,8 @@ void OptionsPage::saveControls(OptionsPageControls* controls)
     SettingsStore::writeInt(SettingKeys::linksOnlyShown, checkValue(controls->windows[Controls::LinksOnlyShownCheck]));
     SettingsStore::writeInt(SettingKeys::autoClose, checkValue(controls->windows[Controls::AutoCloseCheck]));
     SettingsStore::writeInt(SettingKeys::copyLink, more.copyLink ? 1 : 0);
+    SettingsStore::writeInt(SettingKeys::randomPrefix, more.randomPrefix ? 1 : 0);
+    SettingsStore::writeInt(SettingKeys::verifyLink, more.verifyLink ? 1 : 0);
     SettingsStore::writeInt(SettingKeys::tls, more.tls);
     SettingsStore::writeInt(SettingKeys::protocol, more.protocol);
     SettingsStore::writeInt(SettingKeys::expireDays, more.expireDays);

@@ -46,6 +46,9 @@ const wchar_t* problemText(int code)
                L"Jeśli tak ma być, wybierz w opcjach „Nie szyfruj”";
     case Problem::tlsRefused:
         return L"Serwer nie zgodził się na szyfrowanie (AUTH TLS)";
+    case Problem::implicitTlsFailed:
+        return L"Serwer nie rozpoczął szyfrowania od razu po połączeniu (szyfrowanie niejawne). Może na tym porcie "
+               L"działa zwykłe FTP: wybierz w opcjach inne szyfrowanie albo port 990";
     case Problem::dataTlsRefused:
         return L"Serwer nie zgodził się na szyfrowanie połączeń danych";
     case Problem::listingTooLong:

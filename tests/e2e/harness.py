@@ -267,38 +267,47 @@ class ConfiguredServer(ServedFolder):
     """A server started in the foreground from its file in servers/, serving
     a home folder owned by its account to USER with PASSWORD; THROTTLE bytes
     per second for transfers when given. With CERTIFICATE (a PEM file of a
-    certificate and its key) the server requires TLS, as hosting does."""
+    certificate and its key) the server requires TLS, as hosting does; with
+    IMPLICIT too, TLS from the connect on, on port 990 (the servers that can
+    name their line for it in implicit_tls)."""
+    implicit_tls = None
 
-    def __init__(self, workdir, throttle=0, certificate=None):
+    def __init__(self, workdir, throttle=0, certificate=None, implicit=False):
         self.work = os.path.join(workdir, self.name)
         self.root = os.path.join(self.work, "home")
         self.certificate = certificate
+        self.implicit = implicit
+        self.port = 990 if implicit else 21
         os.makedirs(self.root)
         shutil.chown(self.root, self.account)
         with open(os.path.join(self.work, "stderr"), "wb") as errors:
             self.process = subprocess.Popen(self.command(throttle), stdout=subprocess.DEVNULL, stderr=errors)
-        wait_for_port(21)
+        wait_for_port(self.port)
 
     def fill(self, template, **values):
-        return configure(template, os.path.join(self.work, template), work=self.work, home=self.root, **values)
+        return configure(template, os.path.join(self.work, template), work=self.work, home=self.root,
+                         port=str(self.port), **values)
 
     def tls_lines(self, template):
         """The lines that turn TLS on, from the file TEMPLATE in servers/."""
         if not self.certificate:
             return ""
-        with open(self.fill(template, certificate=self.certificate)) as f:
+        with open(self.fill(template, certificate=self.certificate,
+                            implicit=self.implicit_tls if self.implicit else "")) as f:
             return f.read()
 
 
 class ProFtpd(ConfiguredServer):
     name = "proftpd"
+    implicit_tls = "TLSOptions UseImplicitSSL"
 
     def command(self, throttle):
         os.chmod(self.fill("proftpd.passwd"), 0o600)  # ProFTPD refuses a readable one
         with open(os.path.join(self.work, "proftpd.group"), "w") as f:
             f.write("nogroup:x:%d:\n" % NOBODY)
         rate = "TransferRate STOR %.1f" % (throttle / 1024) if throttle else ""
-        config = self.fill("proftpd.conf", modules=os.path.join(UNPACKED, "usr/lib/proftpd"), throttle=rate)
+        config = self.fill("proftpd.conf", modules=os.path.join(UNPACKED, "usr/lib/proftpd"), throttle=rate,
+                           tls=self.tls_lines("proftpd-tls.conf"))
         return [os.path.join(UNPACKED, "usr/sbin/proftpd"), "-n", "-q", "-c", config]
 
 
@@ -320,6 +329,7 @@ class PureFtpd(ConfiguredServer):
 class Vsftpd(ConfiguredServer):
     name = "vsftpd"
     account = "ftp"  # vsftpd changes into its guest account's home first
+    implicit_tls = "implicit_ssl=YES"
 
     def command(self, throttle):
         os.makedirs(os.path.join(self.work, "empty"))
@@ -593,9 +603,9 @@ class EndToEndTest(unittest.TestCase):
         self.servers.append(server)
         return server
 
-    def start_ftp(self, kind, throttle=0, certificate=None):
+    def start_ftp(self, kind, throttle=0, certificate=None, **options):
         """The FTP server KIND and a web server for its folder."""
-        server = FTP_SERVERS[kind](self.workdir, throttle, certificate)
+        server = FTP_SERVERS[kind](self.workdir, throttle, certificate, **options)
         self.servers.append(server)
         self.serve_web(server)
         return server

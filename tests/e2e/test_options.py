@@ -5,7 +5,7 @@ import os
 import harness
 
 FRESH = ["ftpHost=", "username=", "password=", "dir=", "httpHost=", "keyFile=", "expireDays=0", "sendLink=1",
-         "autoClose=1", "copyLink=0", "tls=0", "protocol=0"]
+         "autoClose=1", "copyLink=0", "randomPrefix=0", "verifyLink=1", "tls=0", "protocol=0"]
 
 
 class OptionsTest(harness.EndToEndTest):
@@ -24,12 +24,14 @@ class OptionsTest(harness.EndToEndTest):
     def test_typed_values_survive_a_restart(self):
         self.host.configure(ftpHost="ftp.example.org:2121", username="jan", password="zażółć gęślą",
                             dir="pub/pliki", httpHost="http://example.org/pliki/", sendLink=0, autoClose=0, copyLink=1,
-                            tls=1, protocol=1, keyFile="C:\\klucze\\id_ed25519", expireDays=30)
+                            randomPrefix=1, verifyLink=0, tls=1, protocol=1, keyFile="C:\\klucze\\id_ed25519",
+                            expireDays=30)
         self.assertTrue(os.path.exists(self.config_file()))
         self.assertEqual(["ftpHost=ftp.example.org:2121", "username=jan", "password=zażółć gęślą",
                           "dir=pub/pliki", "httpHost=http://example.org/pliki/", "keyFile=C:\\klucze\\id_ed25519",
                           "expireDays=30",
-                          "sendLink=0", "autoClose=0", "copyLink=1", "tls=1", "protocol=1"], self.values())
+                          "sendLink=0", "autoClose=0", "copyLink=1", "randomPrefix=1", "verifyLink=0",
+                          "tls=1", "protocol=1"], self.values())
 
     def test_saving_without_changes_writes_the_defaults(self):
         self.host.configure(dir="")

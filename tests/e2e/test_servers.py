@@ -4,11 +4,15 @@ VORNIX_FTP_SERVER (pyftpdlib, proftpd, pure-ftpd, vsftpd, or sshd or asyncssh ov
 serving its folder: every link the contact receives is downloaded and
 compared with the file sent. With VORNIX_FTP_TLS=1 the server requires TLS,
 with a certificate from a CA in the Wine prefix's root store, and the
-plug-in keeps its default setting (TLS when the server offers it)."""
+plug-in keeps its default setting (TLS when the server offers it); with
+VORNIX_FTP_TLS=implicit the server speaks TLS from the connect on, on port
+990, and the plug-in is set so, with no port in the address."""
 import ftplib
 import os
 import signal
+import socket
 import ssl
+import tempfile
 import threading
 import time
 import unittest
@@ -16,11 +20,13 @@ import unittest
 import harness
 
 KIND = os.environ.get("VORNIX_FTP_SERVER", "pyftpdlib")
-TLS = os.environ.get("VORNIX_FTP_TLS") == "1"
+IMPLICIT = os.environ.get("VORNIX_FTP_TLS") == "implicit"
+TLS = IMPLICIT or os.environ.get("VORNIX_FTP_TLS") == "1"
 SFTP = KIND in harness.SFTP_SERVERS
+PORT = 22 if SFTP else 990 if IMPLICIT else 21
 SERVER = dict(ftpHost="127.0.0.1", username=harness.SFTP_USER if SFTP else harness.USER,
               password=harness.PASSWORD, dir="", httpHost="http://127.0.0.1/pliki", sendLink=1, autoClose=1,
-              protocol=int(SFTP))
+              protocol=int(SFTP), tls=3 if IMPLICIT else 0)
 # What the server says to a wrong password, under the box's title.
 LOGIN_REFUSED = ('message box "Vornix - SFTP Error": SFTP Exception: Login refused' if SFTP
                  else 'message box "Vornix - FTP Error": FTP Exception: Login denied')
@@ -50,6 +56,18 @@ class SessionReusingFtpTls(ftplib.FTP_TLS):
         return conn, size
 
 
+class ImplicitFtpTls(SessionReusingFtpTls):
+    """The same with TLS from the connect on, before the welcome."""
+
+    def connect(self, host="", port=0, timeout=-999, source_address=None):
+        self.host, self.port, self.timeout = host, port, timeout
+        self.sock = self.context.wrap_socket(socket.create_connection((host, port), timeout), server_hostname=host)
+        self.af = self.sock.family
+        self.file = self.sock.makefile("r", encoding=self.encoding)
+        self.welcome = self.getresp()
+        return self.welcome
+
+
 def listed(server):
     """The server's own NLST of the user's folder, in its order (for SFTP,
     the directory's own order, as sshd reads it)."""
@@ -58,7 +76,8 @@ def listed(server):
     if not TLS:
         with ftplib.FTP("127.0.0.1", harness.USER, harness.PASSWORD, timeout=10) as ftp:
             return ftp.nlst()
-    with SessionReusingFtpTls("127.0.0.1", timeout=10, context=ssl._create_unverified_context()) as ftp:
+    with (ImplicitFtpTls if IMPLICIT else SessionReusingFtpTls)(context=ssl._create_unverified_context()) as ftp:
+        ftp.connect("127.0.0.1", PORT, timeout=10)
         ftp.login(harness.USER, harness.PASSWORD)
         ftp.prot_p()
         return ftp.nlst()
@@ -85,7 +104,8 @@ class MatrixTest(harness.EndToEndTest):
     def start_ftp(self, kind, throttle=0, certificate=None):
         """The server; an SFTP server's host key is already trusted, as
         after the first upload's question."""
-        server = super().start_ftp(kind, throttle, certificate or self.certificate)
+        server = super().start_ftp(kind, throttle, certificate or self.certificate,
+                                   **({"implicit": True} if IMPLICIT else {}))
         if SFTP:
             self.host.configure(**SERVER)
             self.host.store("cfg/Vornix/hostKey/127.0.0.1:22", server.host_key_line())
@@ -256,6 +276,30 @@ class ServerTest(MatrixTest):
         self.assertEqual(data, server.read("big.bin"))
         self.assertLinksServe(result, data)
 
+    # A certificate the user trusted, then another one: asked about again,
+    # and after "Nie" nothing is sent.
+    @unittest.skipUnless(TLS, "over TLS only")
+    def test_changed_certificate_is_asked_about_again(self):
+        certificates = harness.TestCertificates()
+        self.addCleanup(certificates.close)
+        server = self.start_ftp(KIND, certificate=certificates.server("first", signer=None))
+        _, result = self.upload("a.txt", b"a", "--answer", "yes")
+        self.assertEqual(1, len(result.starting('message box "Vornix - Certyfikat serwera": ')), result)
+        self.assertLinksServe(result, b"a")
+        server.stop()
+        self.servers.remove(server)
+        folder = tempfile.mkdtemp(dir=self.workdir)
+        os.chmod(folder, 0o755)
+        server = harness.FTP_SERVERS[KIND](folder, 0, certificates.server("second", signer=None),
+                                           **({"implicit": True} if IMPLICIT else {}))
+        self.servers.append(server)
+        _, result = self.upload("b.txt", b"b", "--answer", "no")
+        boxes = result.starting("message box")
+        self.assertEqual(2, len(boxes), result)
+        self.assertIn("zmienił się", boxes[0])
+        self.assertTrue(boxes[1].startswith('message box "Vornix - Connection Error": '), boxes)
+        self.assertEqual([], server.files())
+
     def test_refused_login(self):
         self.start_ftp(KIND)
         _, result = self.upload("f.txt", b"data", password="wrong")
@@ -321,7 +365,7 @@ class SentFilesTest(MatrixTest):
     def write_sent_list(self, records):
         """The list of sent files as docs/sent-files.md describes it, for
         files the test put on the server: (sent at, name, size, server's time)."""
-        server = "127.0.0.1:%d" % (22 if SFTP else 21)
+        server = "127.0.0.1:%d" % PORT
         lines = ["Vornix sent files 1"] + ["\t".join(map(str, [
             sent_at, int(SFTP), server, "", name, "C:\\\\pliki\\\\" + name, size, server_time, "alice",
             "http://127.0.0.1/pliki/" + name])) for sent_at, name, size, server_time in records]
@@ -347,7 +391,7 @@ class SentFilesTest(MatrixTest):
         # With the settings naming another server there is no login for it: the file and its row stay.
         self.host.configure(ftpHost="127.0.0.1:2121")
         result = self.host.run("sent-delete", "1")
-        server_name = "127.0.0.1:%d" % (22 if SFTP else 21)
+        server_name = "127.0.0.1:%d" % PORT
         self.assertEqual(['message box "Vornix": Z serwera usunięto 0 z 1 wybranych plików.\\nc.txt: jest na innym '
                           'serwerze (%s) niż ustawiony w opcjach, więc nie można go usunąć.' % server_name],
                          result.starting("message box"))

@@ -6,6 +6,7 @@ scriptable server's command log shows that nothing of the login is sent
 before TLS and the certificate are settled."""
 import os
 import tempfile
+import time
 
 import harness
 
@@ -172,6 +173,19 @@ class TlsTest(harness.EndToEndTest):
                 self.assertEqual(1, len(questions), result)
                 self.assertIn(reason, questions[0])
                 self.assertLoginNeverSent(server)
+
+    # Implicit TLS against a server that speaks plain FTP there: a box that
+    # says so at once, and nothing of the login sent.
+    def test_implicit_tls_against_plain_ftp_fails_at_once_with_a_clear_box(self):
+        server = self.start_server()
+        started = time.time()
+        result = self.upload("no", tls=3, ftpHost="127.0.0.1:21")
+        self.assertLess(time.time() - started, 20)
+        boxes = result.starting("message box")
+        self.assertEqual(1, len(boxes), result)
+        self.assertTrue(boxes[0].startswith('message box "Vornix - Connection Error": '), boxes)
+        self.assertIn("Serwer nie rozpoczął szyfrowania od razu po połączeniu (szyfrowanie niejawne)", boxes[0])
+        self.assertLoginNeverSent(server)
 
     def test_without_tls_a_server_that_requires_it_refuses_with_its_reply(self):
         self.start_ftp("pure-ftpd", certificate=self.certificates.server("required"))

@@ -37,6 +37,21 @@ class UploadTest(harness.EndToEndTest):
                          result.starting("window"))
         self.assertEqual(b"abc", server.read("a.txt"))
 
+    def test_random_prefix_gives_each_send_of_one_file_a_name_of_its_own(self):
+        server = self.start_server()
+        self.serve_web(server)
+        shown = []
+        for _ in range(2):
+            _, result = self.upload("umowa.pdf", b"tajne", randomPrefix=1)
+            self.assertLinksServe(result, b"tajne")
+            shown += result.starting("shown")
+        stored = server.files()
+        self.assertEqual(2, len(stored), stored)
+        for name in stored:
+            self.assertRegex(name, r"^[a-z0-9]{10}_umowa\.pdf$")
+        self.assertEqual(sorted("shown XY/1/alice: http://127.0.0.1/pliki/" + name.replace("_", "%5F")
+                                for name in stored), sorted(shown))
+
     def test_sizes_around_the_read_chunk_and_the_send_block_arrive_whole(self):
         server = self.start_server()
         self.serve_web(server)

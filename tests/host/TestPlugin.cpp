@@ -15,10 +15,10 @@ namespace {
 
 const wchar_t mainWindowClass[] = L"{B993D471-D465-43F2-BBA5-DEEA18A1789E}";
 const wchar_t pageId[] = L"{6F1C2B1E-3A4D-4E5F-8A9B-0C1D2E3F4A5B}";
-// The page has the plug-in's shape: six edit boxes, three check boxes, two lists.
+// The page has the plug-in's shape: seven edit boxes, five check boxes, two lists.
 const wchar_t* const textKeys[] = {L"opt0", L"opt1", L"opt2", L"opt3", L"opt4", L"opt5", L"opt6"};
-const wchar_t* const checkKeys[] = {L"chk0", L"chk1", L"chk2"};
-const int checks = 3;
+const wchar_t* const checkKeys[] = {L"chk0", L"chk1", L"chk2", L"chk3", L"chk4"};
+const int checks = 5;
 const wchar_t* const listKeys[] = {L"list0", L"list1"};
 const int edits = 7;
 
@@ -312,7 +312,7 @@ void createPage(const OptionsPageEvent& event)
         INT32 checked = 1;
         readInt(checkKeys[i], &checked);
         pageControls[edits + i] = CreateWindowExW(0, L"BUTTON", L"pole", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX,
-            event.x, event.y + 170 + 24 * i, 200, 20, event.parent, nullptr, module, nullptr);
+            event.x, event.y + 170 + 16 * i, 200, 16, event.parent, nullptr, module, nullptr);
         SendMessageW(pageControls[edits + i], BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
     for (int i = 0; i < 2; ++i) {

@@ -159,18 +159,19 @@ class HostTest(unittest.TestCase):
     def test_options_page(self):
         run = self.host('options')
         self.assertEqual(['log TestPlugin: options 1', 'ftpHost=', 'username=', 'password=', 'dir=', 'httpHost=',
-                          'keyFile=', 'expireDays=', 'sendLink=1', 'autoClose=1', 'copyLink=1', 'tls=0', 'protocol=0',
+                          'keyFile=', 'expireDays=', 'sendLink=1', 'autoClose=1', 'copyLink=1', 'randomPrefix=1',
+                          'verifyLink=1', 'tls=0', 'protocol=0',
                           'log TestPlugin: options 5',
                           'log TestPlugin: unload'], run.events)
         password = 'tajne-' * 50  # longer than the box is wide
         run = self.host('options', 'ftpHost=ftp.example', 'password=' + password, 'dir=/a b', 'sendLink=0', 'tls=2',
-                        'protocol=1', 'keyFile=C:\\klucz', 'copyLink=0', 'expireDays=7')
+                        'protocol=1', 'keyFile=C:\\klucz', 'copyLink=0', 'randomPrefix=0', 'expireDays=7')
         self.assertEqual(['log TestPlugin: options 1', 'log TestPlugin: options 3', 'log TestPlugin: unload'],
                          run.events)
         run = self.host('options')
         self.assertEqual(['ftpHost=ftp.example', 'username=', 'password=' + password, 'dir=/a b', 'httpHost=',
-                          'keyFile=C:\\klucz', 'expireDays=7', 'sendLink=0', 'autoClose=1', 'copyLink=0', 'tls=2',
-                          'protocol=1'], run.events[1:13])
+                          'keyFile=C:\\klucz', 'expireDays=7', 'sendLink=0', 'autoClose=1', 'copyLink=0',
+                          'randomPrefix=0', 'verifyLink=1', 'tls=2', 'protocol=1'], run.events[1:15])
 
     def test_send_as_another_plugin(self):
         run = self.host('--contact', 'GG/3/bob', 'send-as-plugin', '/tmp/a.txt')
